@@ -1,0 +1,96 @@
+#include <cstdio>
+#include <unistd.h>
+
+#include "../level/level.h"
+#include "../shell/game_state.h"
+#include "../shell/shell.h"
+#include "../world/world.h"
+#include "atlas.h"
+
+namespace {
+
+// Says in one line what is wrong with an asset file.
+void report(const char *path, const char *what) { std::fprintf(stderr, "upshot: %s: %s\n", path, what); }
+
+bool readable(const char *path) {
+    if (access(path, F_OK) != 0) {
+        report(path, "file is missing");
+        return false;
+    }
+    if (access(path, R_OK) != 0) {
+        report(path, "file cannot be read");
+        return false;
+    }
+    return true;
+}
+
+BITMAP *load_picture(const char *path, PALETTE palette, int min_w, int min_h) {
+    if (!readable(path)) return nullptr;
+    BITMAP *bmp = load_bmp(path, palette);
+    if (!bmp) {
+        report(path, "not a readable BMP picture");
+        return nullptr;
+    }
+    if (bmp->w < min_w || bmp->h < min_h) {
+        char what[128];
+        std::snprintf(what, sizeof what, "picture is %d x %d pixels, needs at least %d x %d", bmp->w, bmp->h, min_w,
+                      min_h);
+        report(path, what);
+        destroy_bitmap(bmp);
+        return nullptr;
+    }
+    return bmp;
+}
+
+SAMPLE *load_sound(const char *path) {
+    if (!readable(path)) return nullptr;
+    SAMPLE *sample = load_wav(path);
+    if (!sample) report(path, "not a readable WAV sound");
+    return sample;
+}
+
+}  // namespace
+
+bool load_assets() {
+    game.music_state = OFF;
+    set_scroll_y(LEVEL_START_SCROLL_Y);
+    game.title_frame = 0;
+    game.cursor_off_x = game.cursor_off_y = 0;
+    game.brush = BRUSH_ERASE;
+    game.place_request = OFF;
+    game.cursor_col = game.cursor_row = 0;
+    game.editor_key_timer = 0;
+    game.next_shot = PLAYER_FIRST_SLOT;
+    game.move_timer = 0;
+    game.ship_frame = 1;
+    game.player_off_x = game.player_off_y = 0;
+    game.level_number = FIRST_GAME_LEVEL;
+    game.mode = start_mode;
+    game.scoring_flag = SCORE_OFF;
+
+    game.sprite_sheet = load_picture("data/main.bmp", game.sprite_palette, SHEET_MIN_W, SHEET_MIN_H);
+    if (!game.sprite_sheet) return false;
+    if (game.mode == MODE_TITLE || game.mode == MODE_PLAY) {  // the editor never shows the title
+        game.title_art = load_picture("data/main2.bmp", game.title_palette, TITLE_MIN_W, TITLE_MIN_H);
+        if (!game.title_art) return false;
+    }
+    if (!(game.shot_sample = load_sound("data/effect.wav"))) return false;
+    if (!(game.hit_sample = load_sound("data/fall.wav"))) return false;
+    if (!(game.music_sample = load_sound("data/gmsong.wav"))) return false;
+
+    if (game.mode == MODE_EDITOR) load_level(EDITOR_TEMPLATE_LEVEL);
+    if (game.mode == MODE_TITLE) load_level(FIRST_GAME_LEVEL);
+    return true;
+}
+
+void release_assets() {
+    if (game.back_buffer) destroy_bitmap(game.back_buffer);
+    if (game.sprite_sheet) destroy_bitmap(game.sprite_sheet);
+    if (game.title_art) destroy_bitmap(game.title_art);
+    if (game.shot_sample) destroy_sample(game.shot_sample);
+    if (game.hit_sample) destroy_sample(game.hit_sample);
+    if (game.music_sample) destroy_sample(game.music_sample);
+    game.back_buffer = game.sprite_sheet = game.title_art = nullptr;
+    game.shot_sample = game.hit_sample = game.music_sample = nullptr;
+    remove_sound();
+}

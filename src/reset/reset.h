@@ -1,0 +1,6 @@
+#pragma once
+
+// Brings the player's counters and every enemy and shot table back to their start
+// state with fresh random headings and intervals; in MODE_TITLE it also starts a
+// new game: level 2, a zero score, level 2 in the grid.
+void reset_world();

@@ -1,0 +1,15 @@
+#include "clock.h"
+
+#include <chrono>
+
+namespace {
+int64_t pinned = -1;
+}
+
+int64_t clock_seconds() {
+    if (pinned >= 0) return pinned;
+    auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::seconds>(now).count();
+}
+
+void pin_clock_seconds(int64_t s) { pinned = s; }

@@ -1,0 +1,162 @@
+// Every named number of the game, in one place.
+#pragma once
+
+// Modes of the frame loop.
+enum GameMode { MODE_NONE = 0, MODE_TITLE = 1, MODE_PLAY = 2, MODE_EDITOR = 3 };
+
+// The window and the back buffer are one fixed size.
+constexpr int VIEW_W = 320;
+constexpr int VIEW_H = 320;
+
+// Level grid: rows 0..288, columns 0..32; the level area is rows 1..288 x columns 1..32.
+constexpr int CELL_SIZE = 10;
+constexpr int GRID_ROWS = 289;
+constexpr int GRID_COLS = 33;
+constexpr int LEVEL_ROWS = 288;
+constexpr int LEVEL_COLS = 32;
+constexpr int VIEW_ROWS = 33;  // rows visited by one walk of the world
+constexpr int VIEW_COLS = 33;  // columns visited, including column 32 just off the right edge
+
+// Cell codes.
+constexpr int CELL_EMPTY = 0;
+constexpr int CELL_PLAYER = 1;
+constexpr int CELL_BLOCK = 2;
+constexpr int CELL_WALKER_FIRST = 3;         // walker k has code 3 + k
+constexpr int CELL_WALKER_LAST = 103;
+constexpr int CELL_RIGHT_TURRET_FIRST = 104; // right-firing turret l has code 104 + l
+constexpr int CELL_RIGHT_TURRET_LAST = 154;
+constexpr int CELL_LEFT_TURRET_FIRST = 154;  // left-firing turret m has code 154 + m (154 is both)
+constexpr int CELL_LEFT_TURRET_LAST = 204;
+constexpr int CELL_CURSOR = 1014;
+
+// Table sizes, indexed 0..N-1.
+constexpr int WALKER_SLOTS = 101;
+constexpr int TURRET_SLOTS = 51;
+constexpr int SHOT_SLOTS = 21;
+constexpr int SCORE_DIGITS = 9;
+
+// Two-state fields: 2 is on, 1 is off; never 0 once set.
+constexpr int OFF = 1;
+constexpr int ON = 2;
+constexpr int SHOT_IDLE = 1;
+constexpr int SHOT_FLYING = 2;
+constexpr int ALIVE = 2;
+constexpr int DESTROYED = 1;
+
+// Walker headings.
+constexpr int DIR_LEFT = 1;
+constexpr int DIR_RIGHT = 2;
+constexpr int DIR_DOWN = 3;
+
+// Editor brushes, cycled by Space.
+constexpr int BRUSH_ERASE = 0;
+constexpr int BRUSH_BLOCK = 1;
+constexpr int BRUSH_WALKER = 2;
+constexpr int BRUSH_RIGHT_TURRET = 3;
+constexpr int BRUSH_LEFT_TURRET = 4;
+constexpr int BRUSH_LAST = 4;
+// The editor never hands out 3, 104 or 154, and stops below the next range.
+constexpr int EDITOR_FIRST_WALKER_CODE = 4;
+constexpr int EDITOR_FIRST_RIGHT_TURRET_CODE = 105;
+constexpr int EDITOR_FIRST_LEFT_TURRET_CODE = 155;
+constexpr int EDITOR_WALKER_CODE_END = 104;
+constexpr int EDITOR_RIGHT_TURRET_CODE_END = 154;
+constexpr int EDITOR_LEFT_TURRET_CODE_END = 204;
+
+// The view: a level starts at its bottom and ends when the top reaches row 10.
+constexpr int LEVEL_START_SCROLL_Y = 2560;
+constexpr int LEVEL_END_ROW = 10;
+constexpr int EDITOR_TOP_ROW_MIN = 10;
+constexpr int EDITOR_TOP_ROW_MAX = 256;
+constexpr int FIRST_GAME_LEVEL = 2;
+constexpr int LAST_GAME_LEVEL = 5;
+constexpr int EDITOR_TEMPLATE_LEVEL = 1;
+constexpr int LEVEL_COUNT = 5;
+constexpr int SCROLL_STEP = 10;   // pixels per held frame of Up, Down, F3, F4
+constexpr int PUSH_STEP = 10;     // pixels by which a block or turret pushes back
+
+// Ship and player shots.
+constexpr int SHIP_STEP = 4;            // pixels per held frame of Left or Right
+constexpr int SHIP_MARGIN_RIGHT = 280;
+constexpr int SHIP_MARGIN_LEFT = 10;
+constexpr int SHIP_MARGIN_PUSH = 5;
+constexpr int SHIP_NO_FRAME = 3;        // after a reset: the ship is there but not drawn
+constexpr int SHIP_HIT_W = 33;          // enemy shots hit inside 33 x 41 from the ship's corner
+constexpr int SHIP_HIT_H = 41;
+constexpr int PLAYER_SHOT_SPEED = 5;
+constexpr int PLAYER_SHOT_TOP = 5;      // a shot above this y is done
+constexpr int PLAYER_SHOT_NOSE_X = 13;  // idle shots ride here, relative to the ship's corner
+constexpr int PLAYER_SHOT_NOSE_Y = -10;
+constexpr int PLAYER_FIRST_SLOT = 1;
+constexpr int PLAYER_LAST_SLOT = 20;
+constexpr int MOVE_TIMER_LIMIT = 3;     // Left/Right choose ship frame 1 when the timer passes this
+constexpr int FIRE_TIMER_LIMIT = 12;    // Space fires when the timer passes this: every 13th frame
+
+// Walkers.
+constexpr int WALKER_HIT_W = 33;
+constexpr int WALKER_HIT_H = 41;
+constexpr int WALKER_MARGIN_RIGHT = 280;
+constexpr int WALKER_MARGIN_LEFT = 10;
+constexpr int WALKER_MARGIN_PUSH = 10;
+constexpr int WALKER_FLOOR_Y = 320;     // a walker heading down stops here
+constexpr int WALKER_SHOT_SPEED = 5;
+constexpr int WALKER_SHOT_BOTTOM = 320;
+constexpr int WALKER_SHOT_DX = 12;      // idle shot below the walker's feet
+constexpr int WALKER_SHOT_DY = 40;
+constexpr int WALKER_POINTS = 5;        // added to the tens digit
+constexpr int WALKER_INTERVAL_MIN = 30;
+constexpr int WALKER_INTERVAL_MAX = 119;
+constexpr int DEATH_FRAMES = 12;
+constexpr int WRECK_FRAMES = 3;
+constexpr int WRECK_SPEED = 5;
+constexpr int WRECK_END_X = 320;
+
+// Enemies in general.
+constexpr int ENEMY_FIRST_SLOT = 1;
+constexpr int ENEMY_LAST_SLOT = 19;
+constexpr int ANIM_TICKS = 5;           // an animation advances when its tick passes this
+constexpr int KEY_DRIFT = 5;            // enemy shots and explosions drift with Up and Down
+
+// Turrets.
+constexpr int TURRET_SIZE = 32;
+constexpr int TURRET_CONTACT = 33;
+constexpr int TURRET_HIT_W = 33;
+constexpr int TURRET_HIT_H = 41;
+constexpr int TURRET_POINTS = 2;
+constexpr int TURRET_INTERVAL_MAX = 300;
+constexpr int TURRET_INTERVAL_FLOOR = 50;
+constexpr int TURRET_SHOT_DX = 2;
+constexpr int TURRET_SHOT_DY = 1;
+constexpr int TURRET_SHOT_MUZZLE_Y = 22;
+constexpr int TURRET_SHOT_END = 320;
+constexpr int EXPLOSION_FRAMES = 10;
+
+// Blocks.
+constexpr int BLOCK_BOX = 41;           // 40-pixel block, strict box tests one larger
+constexpr int BLOCK_LIFT = 5;
+
+// Score line and banner.
+constexpr int HUD_TEXT_COLOR = 15;      // index into palette_color
+constexpr int HUD_DIGITS_X = 56;
+constexpr int HUD_DIGIT_STEP = 10;
+constexpr int BANNER_X = 220;
+constexpr int SCORE_OFF = 1;            // scoring_flag: 1 shows the banner, 2 counts points
+constexpr int SCORE_ON = 2;
+
+// Title screen.
+constexpr int TITLE_CYCLE_MAX = 900;
+constexpr int MUSIC_PAN = 175;
+
+// Sounds.
+constexpr int SOUND_VOLUME = 255;
+constexpr int SOUND_PAN_LEFT = 20;
+constexpr int SOUND_FREQ = 1000;
+
+// Editor keys.
+constexpr int EDITOR_STEP_LIMIT = 3;    // arrows move the cursor when the timer passes this
+constexpr int EDITOR_BRUSH_LIMIT = 10;  // Space changes the brush when the timer passes this
+
+// Export.
+constexpr int EXPORT_FIELD_WIDTH = 14;
+constexpr int EXPORT_LAST_ROW = 287;
+constexpr int EXPORT_LAST_COL = 31;

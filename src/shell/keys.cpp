@@ -1,0 +1,104 @@
+#include <allegro.h>
+
+#include "../level/level.h"
+#include "../reset/reset.h"
+#include "../world/world.h"
+#include "game_state.h"
+#include "shell.h"
+#include "sound.h"
+
+namespace {
+
+// Play: Left and Right move the ship 4 pixels a frame and pick ship frame 1 when
+// the shared timer passes 3; Up and Down scroll and pick frame 2 every frame.
+void steer(int32_t dx) {
+    if (++game.move_timer > MOVE_TIMER_LIMIT) {
+        game.ship_frame = 1;
+        game.move_timer = 0;
+    }
+    game.player_off_x += dx;
+}
+
+void scroll(int32_t dy) {
+    if (++game.move_timer > MOVE_TIMER_LIMIT) game.move_timer = 0;
+    game.ship_frame = 2;
+    int32_t y = game.scroll_y + dy;
+    if (dy > 0 && y > LEVEL_START_SCROLL_Y) y = LEVEL_START_SCROLL_Y;  // Down stops at the bottom; Up is unbounded
+    set_scroll_y(y);
+}
+
+void fire() {
+    if (++game.fire_timer <= FIRE_TIMER_LIMIT) return;
+    play_sound(game.shot_sample, SOUND_VOLUME, SOUND_PAN_LEFT, SOUND_FREQ, 0);
+    game.player_shots[game.next_shot].state = SHOT_FLYING;
+    if (++game.next_shot > PLAYER_LAST_SLOT) game.next_shot = PLAYER_FIRST_SLOT;
+    game.fire_timer = 0;
+}
+
+// Editor: arrows step the cursor a cell every fourth held frame, sharing one
+// timer with Space, which steps the brush every eleventh.
+void step_cursor_offset(int32_t &offset, int32_t delta) {
+    if (++game.editor_key_timer > EDITOR_STEP_LIMIT) {
+        offset += delta;
+        game.editor_key_timer = 0;
+    }
+}
+
+// F3 and F4 move the view once a frame; a step that would take the top row
+// above 10 (F3) or below 256 (F4) is undone.
+void editor_view_up() {
+    set_scroll_y(game.scroll_y - SCROLL_STEP);
+    if (game.top_row < EDITOR_TOP_ROW_MIN) set_scroll_y(game.scroll_y + SCROLL_STEP);
+}
+
+void editor_view_down() {
+    set_scroll_y(game.scroll_y + SCROLL_STEP);
+    if (game.top_row > EDITOR_TOP_ROW_MAX) set_scroll_y(game.scroll_y - SCROLL_STEP);
+}
+
+void next_brush() {
+    if (++game.editor_key_timer > EDITOR_BRUSH_LIMIT) {
+        if (++game.brush > BRUSH_LAST) game.brush = BRUSH_ERASE;
+        game.editor_key_timer = 0;
+    }
+}
+
+}  // namespace
+
+void start_play() {
+    reset_world();
+    set_scroll_y(LEVEL_START_SCROLL_Y);
+    load_level(FIRST_GAME_LEVEL);
+    game.mode = MODE_PLAY;
+}
+
+// Every key is tested every frame in this fixed order, each against the mode
+// as it stands at that moment; a held key acts again in every frame.
+void apply_keys() {
+    const bool play = game.mode == MODE_PLAY, edit = game.mode == MODE_EDITOR;
+    if (key[KEY_LEFT]) {
+        if (play) steer(-SHIP_STEP);
+        if (edit) step_cursor_offset(game.cursor_off_x, -CELL_SIZE);
+    }
+    if (key[KEY_RIGHT]) {
+        if (play) steer(SHIP_STEP);
+        if (edit) step_cursor_offset(game.cursor_off_x, CELL_SIZE);
+    }
+    if (key[KEY_UP]) {
+        if (play) scroll(-SCROLL_STEP);
+        if (edit) step_cursor_offset(game.cursor_off_y, -CELL_SIZE);
+    }
+    if (key[KEY_DOWN]) {
+        if (play) scroll(SCROLL_STEP);
+        if (edit) step_cursor_offset(game.cursor_off_y, CELL_SIZE);
+    }
+    if (key[KEY_ENTER] && edit) game.place_request = ON;
+    if (key[KEY_F3] && edit) editor_view_up();
+    if (key[KEY_F4] && edit) editor_view_down();
+    if (key[KEY_SPACE]) {
+        if (play) fire();
+        if (edit) next_brush();
+    }
+    if (key[KEY_S] && game.mode == MODE_TITLE) start_play();
+    if (key[KEY_RSHIFT] && game.mode == MODE_EDITOR) save_level_text();
+}

@@ -1,0 +1,16 @@
+#include "../level/level.h"
+#include "../reset/reset.h"
+#include "../world/world.h"
+#include "game_state.h"
+#include "shell.h"
+
+// At the top of a level the next one starts from its bottom: 2, 3, 4, 5, 2, ...
+// Pushes can carry the view past row 10 between two tests, so any row at or
+// above it ends the level; the view never climbs out of the grid.
+void check_level_end() {
+    if (game.mode != MODE_PLAY || game.top_row > LEVEL_END_ROW) return;
+    reset_world();
+    set_scroll_y(LEVEL_START_SCROLL_Y);
+    if (++game.level_number > game.last_level) game.level_number = FIRST_GAME_LEVEL;
+    load_level(game.level_number);
+}

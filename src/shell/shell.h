@@ -1,0 +1,35 @@
+// The steps of the frame loop and the start-up, each a plain procedure over `game`.
+#pragma once
+
+// Score counter, score line and banner.
+void carry_score();
+void draw_hud();
+void draw_banner();
+
+// Title screen and its music.
+void update_music();
+void update_title();
+
+// Level progression.
+void check_level_end();
+
+// Keys, applied once a frame after the poll.
+void apply_keys();
+void start_play();
+
+// Assets. load_assets also gives the game its start values and its first level.
+// It returns false, having said on stderr which file is wrong and why, when an
+// asset is missing, unreadable or too small.
+bool load_assets();
+void release_assets();
+
+// What the frame loop needs from the machine it runs on; the game uses the
+// window, the keyboard and a steady clock, the replay tool memory and a script.
+struct FramePlatform {
+    void (*wait_retrace)();
+    void (*present)();
+    void (*poll)();
+};
+
+// One iteration of the frame loop, all twelve steps; false once Escape is held.
+bool run_frame(const FramePlatform &platform);

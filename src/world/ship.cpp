@@ -1,0 +1,29 @@
+#include "../assets/atlas.h"
+#include "../shell/game_state.h"
+#include "world.h"
+
+// The ship sits at its screen-anchored cell plus its offsets; its shots rise in
+// screen coordinates and, when idle, ride at its nose.
+void step_ship(int32_t col, int32_t row) {
+    const int32_t cx = col * CELL_SIZE, cy = row * CELL_SIZE;
+    game.player_x = cx + game.player_off_x;
+    game.player_y = cy + game.player_off_y - game.scroll_y;
+
+    // Both margins test the position stored above; the fix shows in this frame's drawing only.
+    if (game.player_x > SHIP_MARGIN_RIGHT) game.player_off_x -= SHIP_MARGIN_PUSH;
+    if (game.player_x < SHIP_MARGIN_LEFT) game.player_off_x += SHIP_MARGIN_PUSH;
+
+    const int32_t ship_x = cx + game.player_off_x;
+    const int32_t ship_y = cy + game.player_off_y - game.scroll_y;
+    for (PlayerShot &shot : game.player_shots) {
+        if (shot.state == SHOT_FLYING) {
+            shot.y -= PLAYER_SHOT_SPEED;
+            if (shot.y < PLAYER_SHOT_TOP) shot.state = SHOT_IDLE;
+            draw_sprite_region(SPR_SHOT, shot.x, shot.y);
+        } else {
+            shot.x = ship_x + PLAYER_SHOT_NOSE_X;
+            shot.y = ship_y + PLAYER_SHOT_NOSE_Y;
+        }
+    }
+    draw_ship_frame(game.ship_frame, ship_x, ship_y);
+}

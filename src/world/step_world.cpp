@@ -1,0 +1,41 @@
+#include <allegro.h>
+
+#include "../level/level.h"
+#include "../shell/game_state.h"
+#include "../shell/geometry.h"
+#include "../shell/random.h"
+#include "world.h"
+
+void set_scroll_y(int32_t y) {
+    game.scroll_y = y;
+    game.top_row = round_half_even(y, CELL_SIZE);
+}
+
+bool held(int key_code) { return key[key_code] != 0; }
+
+int32_t key_drift() { return (held(KEY_UP) ? KEY_DRIFT : 0) - (held(KEY_DOWN) ? KEY_DRIFT : 0); }
+
+// The level-anchored handlers of one cell, in their fixed order. The code is
+// mapped straight to its object rather than compared with all 203 numbers;
+// 154 is both right-firing turret 50 and left-firing turret 0.
+static void step_level_cell(int32_t code, int32_t col, int32_t row) {
+    if (code == CELL_BLOCK) step_block(col, row);
+    if (code >= CELL_WALKER_FIRST && code <= CELL_WALKER_LAST) step_walker(code - CELL_WALKER_FIRST, col, row);
+    if (code >= CELL_RIGHT_TURRET_FIRST && code <= CELL_RIGHT_TURRET_LAST)
+        step_right_turret(code - CELL_RIGHT_TURRET_FIRST, col, row);
+    if (code >= CELL_LEFT_TURRET_FIRST && code <= CELL_LEFT_TURRET_LAST)
+        step_left_turret(code - CELL_LEFT_TURRET_FIRST, col, row);
+}
+
+void step_world() {
+    reseed_random();
+    const int32_t first = game.top_row;  // the visited rows stay fixed even if a push moves the view
+    for (int32_t i = first; i < first + VIEW_ROWS; ++i) {
+        for (int32_t j = 0; j < VIEW_COLS; ++j) {
+            // Screen-anchored lookups use top_row as it is now; cells outside the grid read empty.
+            if (game.mode == MODE_PLAY && cell_at(i - game.top_row, j) == CELL_PLAYER) step_ship(j, i);
+            step_level_cell(cell_at(i, j), j, i);
+            if (game.mode == MODE_EDITOR && cell_at(i - game.top_row, j) == CELL_CURSOR) step_cursor(j, i);
+        }
+    }
+}

@@ -1,0 +1,23 @@
+// The world: one walk over the cells in view per frame, in which every handler
+// updates its object and draws it at once.
+#pragma once
+
+#include <cstdint>
+
+// Walks rows top_row..top_row+32, columns 0..32, running the handlers of each cell.
+void step_world();
+
+void step_ship(int32_t col, int32_t row);
+void step_block(int32_t col, int32_t row);
+void step_walker(int32_t k, int32_t col, int32_t row);
+void step_right_turret(int32_t l, int32_t col, int32_t row);
+void step_left_turret(int32_t m, int32_t col, int32_t row);
+void step_cursor(int32_t col, int32_t row);
+
+// Moves the view and keeps top_row in step with it.
+void set_scroll_y(int32_t y);
+// True while an arrow key is held (the keyboard as last polled).
+bool held(int key_code);
+// What Up and Down add to the y of enemy shots and animations this frame, so
+// that they keep their place on the screen against the view's scroll.
+int32_t key_drift();

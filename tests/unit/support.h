@@ -1,0 +1,31 @@
+// Shared set-up for the headless tests: the real library without a display,
+// memory bitmaps, the real data/ files, the clock pinned and sounds recorded.
+#pragma once
+
+#include <allegro.h>
+#include <vector>
+
+#include "shell/game_state.h"
+#include "shell/sound.h"
+
+// Zeroes the game and runs the game's own start-up in the given mode:
+// reset_world, then load_assets. The clock reads 0 until a test pins it.
+void start_headless(int mode);
+// Releases what start_headless made.
+void stop_headless();
+
+// Every sound call since the last start_headless.
+extern std::vector<SoundCall> sounds;
+
+// Holds exactly these keys for the next reads of key[].
+void hold_keys(std::initializer_list<int> keys);
+
+// The frame loop's twelve steps with no retrace wait; false once Escape is held.
+bool run_test_frame();
+// Runs n frames holding the given keys.
+void run_frames(int n, std::initializer_list<int> keys = {});
+
+// The colour of back_buffer at (x, y), as r, g, b packed into one int.
+int pixel_at(int x, int y);
+// True when the w x h rectangle at (x, y) of back_buffer holds any colour but black.
+bool any_drawn(int x, int y, int w, int h);
