@@ -5,7 +5,7 @@
 
 void update_music() {
     if (game.mode == MODE_TITLE && game.music_state == OFF) {
-        play_sound(game.music_sample, SOUND_VOLUME, MUSIC_PAN, SOUND_FREQ, 1);
+        play_sound(game.music_sample, SOUND_VOLUME, MUSIC_PAN, SOUND_FREQ, -1);  // loops for good
         game.music_state = ON;
     }
     if (game.mode == MODE_EDITOR) stop_sound(game.music_sample);

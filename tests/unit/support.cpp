@@ -1,5 +1,6 @@
 #include "support.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "reset/reset.h"
@@ -26,6 +27,9 @@ void start_headless(int mode) {
     if (!library_up) {
         install_allegro(SYSTEM_NONE, &errno, nullptr);
         set_color_depth(32);
+        // The windowed start-up gets the default palette from set_gfx_mode;
+        // without it palette_color is all black and the score line is invisible.
+        set_palette(default_palette);
         library_up = true;
     }
     std::memset(static_cast<void *>(&game), 0, sizeof game);
@@ -73,4 +77,23 @@ bool any_drawn(int x, int y, int w, int h) {
         for (int xx = x; xx < x + w; ++xx)
             if (pixel_at(xx, yy) != 0) return true;
     return false;
+}
+
+bool shows_sprite(SpriteName name, int x, int y, int from_y) {
+    BITMAP *frame = game.back_buffer;
+    BITMAP *alone = create_bitmap(VIEW_W, VIEW_H);
+    clear_bitmap(alone);
+    game.back_buffer = alone;
+    draw_sprite_region(name, x, y);
+    game.back_buffer = frame;
+    const SpriteRegion &r = ATLAS[name];
+    bool same = true, visible = false;
+    for (int yy = std::max(y, from_y); yy < std::min(y + r.h, VIEW_H); ++yy)
+        for (int xx = std::max(x, 0); xx < std::min(x + r.w, VIEW_W); ++xx) {
+            int want = getpixel(alone, xx, yy);
+            visible = visible || (want & 0xffffff) != 0;
+            same = same && getpixel(frame, xx, yy) == want;
+        }
+    destroy_bitmap(alone);
+    return same && visible;
 }

@@ -5,6 +5,7 @@
 #include <allegro.h>
 #include <vector>
 
+#include "assets/atlas.h"
 #include "shell/game_state.h"
 #include "shell/sound.h"
 
@@ -29,3 +30,8 @@ void run_frames(int n, std::initializer_list<int> keys = {});
 int pixel_at(int x, int y);
 // True when the w x h rectangle at (x, y) of back_buffer holds any colour but black.
 bool any_drawn(int x, int y, int w, int h);
+
+// True when back_buffer shows sprite `name` at (x, y) exactly as it looks drawn
+// alone on black, over the part of its area that lies in the window from row
+// `from_y` down (to leave out the score line), and that part is not all black.
+bool shows_sprite(SpriteName name, int x, int y, int from_y = 0);
