@@ -16,7 +16,7 @@ void pacer_start(FramePacer &pacer) {
 
 void pacer_wait(FramePacer &pacer) {
     ++pacer.frame;
-    int64_t deadline = pacer.start_ns + pacer.frame * FRAME_NS;
+    int64_t deadline = pacer.start_ns + pacer.frame * 1000000000LL / FRAMES_PER_SECOND;  // exact, no drift
     int64_t now = monotonic_ns();
     if (now - deadline > PACER_MAX_LAG_FRAMES * FRAME_NS) {
         pacer.start_ns = now;

@@ -7,7 +7,8 @@
 
 #include <cstdint>
 
-constexpr int64_t FRAME_NS = 1000000000LL / 60;
+constexpr int64_t FRAMES_PER_SECOND = 60;
+constexpr int64_t FRAME_NS = 1000000000LL / FRAMES_PER_SECOND;  // rounded down; deadlines use the exact ratio
 constexpr int64_t PACER_MAX_LAG_FRAMES = 4;
 
 struct FramePacer {

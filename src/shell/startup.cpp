@@ -3,7 +3,10 @@
 #include <allegro.h>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "../reset/reset.h"
 #include "game_state.h"
@@ -17,6 +20,20 @@ FramePacer pacer;
 std::atomic<bool> close_requested{false};
 
 void on_close_button() { close_requested = true; }
+
+// On a machine without a sound card the sound drivers' probing prints pages of
+// complaints on stderr; the game simply goes on silent, so keep them quiet.
+void install_sound_quietly() {
+    std::fflush(stderr);
+    int saved = dup(STDERR_FILENO);
+    int null_fd = open("/dev/null", O_WRONLY);
+    if (saved >= 0 && null_fd >= 0) dup2(null_fd, STDERR_FILENO);
+    install_sound(DIGI_AUTODETECT, MIDI_NONE, "");
+    std::fflush(stderr);
+    if (saved >= 0) dup2(saved, STDERR_FILENO);
+    if (saved >= 0) close(saved);
+    if (null_fd >= 0) close(null_fd);
+}
 
 void wait_for_frame() { pacer_wait(pacer); }
 void show_frame() { blit(game.back_buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H); }
@@ -35,7 +52,7 @@ int run_game() {
     gfx_capabilities = 0x20000;
     install_keyboard();
     install_timer();
-    install_sound(DIGI_AUTODETECT, MIDI_NONE, "");
+    install_sound_quietly();
     set_window_title("");
     set_color_depth(32);  // so the pictures show their own colours
     if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, VIEW_W, VIEW_H, 0, 0) != 0) {

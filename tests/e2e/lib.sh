@@ -1,0 +1,62 @@
+# Shared by the end-to-end tests, which run the real programs in a private X
+# server. Sourced with the build directory as $1, from the repository root.
+set -euo pipefail
+BUILD=$(cd "$1" && pwd)
+ROOT=$PWD
+TMP=$(mktemp -d)
+GAME="" XPID=""
+cleanup() {
+  [ -n "$GAME" ] && kill "$GAME" 2>/dev/null
+  [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
+  rm -rf "$TMP"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; [ -s "$TMP/err" ] && sed 's/^/  stderr: /' "$TMP/err"; exit 1; }
+
+# Starts Xvfb on the first free display from :90 up. Two tests may race for one
+# number; the lock file names the server that won it.
+start_x() {
+  local n i
+  for n in $(seq 90 150); do
+    [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ] && continue
+    Xvfb :$n -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
+    XPID=$!
+    for i in $(seq 50); do
+      [ -e /tmp/.X11-unix/X$n ] || ! kill -0 $XPID 2>/dev/null && break
+      sleep 0.1
+    done
+    if [ "$(tr -d ' \n' </tmp/.X$n-lock 2>/dev/null)" = "$XPID" ] && xdpyinfo -display :$n >/dev/null 2>&1; then
+      export DISPLAY=:$n
+      return
+    fi
+    kill $XPID 2>/dev/null || true
+    XPID=""
+  done
+  fail "no free X display"
+}
+
+# start_game PROGRAM [DIR]: runs the program from DIR (the repository root by
+# default) and waits for its window, then gives it the keyboard focus.
+start_game() {
+  (cd "${2:-$ROOT}" && exec "$BUILD/$1") 2>"$TMP/err" &
+  GAME=$!
+  WIN=$(timeout 30 xdotool search --sync --onlyvisible --class Allegro | head -1) || true
+  [ -n "$WIN" ] || fail "$1 opened no window"
+  timeout 10 xdotool windowfocus --sync "$WIN" || fail "could not focus the window"
+}
+
+# hold KEY [SECONDS]: a tap shorter than a frame can fall between two polls.
+hold() { xdotool keydown "$1" sleep "${2:-0.2}" keyup "$1"; }
+
+# Waits up to 20 s for the game to end and sets STATUS to its exit status.
+wait_game() {
+  local i
+  for i in $(seq 200); do kill -0 "$GAME" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$GAME" 2>/dev/null && fail "the program did not end"
+  STATUS=0
+  wait "$GAME" || STATUS=$?
+  GAME=""
+}
+
+shot() { import -display "$DISPLAY" -window "$WIN" "$TMP/$1.png"; }
+mean() { convert "$TMP/$1.png" -format '%[fx:mean]' info:; }
