@@ -5,13 +5,12 @@
 //   level_pack OUT.cpp LEVEL1.txt LEVEL2.txt ... LEVEL5.txt
 //   level_pack --check N LEVEL.txt      (check one text as level N, write nothing)
 #include <cerrno>
-#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,49 +37,47 @@ bool fail(const std::string &file, int line, const std::string &what) {
     return false;
 }
 
-// Reads the comma-terminated decimal values of one level text.
+std::string trimmed(const std::string &s) {
+    const size_t a = s.find_first_not_of(" \t\r");
+    if (a == std::string::npos) return "";
+    return s.substr(a, s.find_last_not_of(" \t\r") - a + 1);
+}
+
+// Reads the comma-terminated decimal values of one level text. Spaces and line
+// breaks between values carry no meaning.
 bool read_values(const std::string &file, std::vector<Value> &out) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return fail(file, 0, std::string("cannot be read: ") + std::strerror(errno));
-    std::string text;
     int line = 1;
     for (std::string raw; std::getline(in, raw); ++line) {
-        std::stringstream fields(raw);
-        std::string field;
-        bool last_has_comma = !raw.empty() && raw.find_last_not_of(" \t\r") != std::string::npos &&
-                              raw[raw.find_last_not_of(" \t\r")] == ',';
-        std::vector<std::string> parts;
-        while (std::getline(fields, field, ',')) parts.push_back(field);
-        for (size_t i = 0; i < parts.size(); ++i) {
-            std::string f = parts[i];
-            size_t a = f.find_first_not_of(" \t\r");
-            if (a == std::string::npos) {
-                if (i + 1 == parts.size() && last_has_comma) break;  // padding after the last comma
-                if (i + 1 == parts.size()) break;                    // a blank line or trailing spaces
-                return fail(file, line, "empty value between two commas");
-            }
-            size_t b = f.find_last_not_of(" \t\r");
-            std::string t = f.substr(a, b - a + 1);
-            size_t digits_from = (t[0] == '-' || t[0] == '+') ? 1 : 0;
-            bool ok = t.size() > digits_from && t.size() - digits_from <= 10;
+        size_t start = 0;
+        for (size_t comma; (comma = raw.find(',', start)) != std::string::npos; start = comma + 1) {
+            const std::string t = trimmed(raw.substr(start, comma - start));
+            if (t.empty()) return fail(file, line, "a comma with no value before it");
+            const size_t digits_from = (t[0] == '-' || t[0] == '+') ? 1 : 0;
+            bool ok = t.size() > digits_from;
             for (size_t c = digits_from; ok && c < t.size(); ++c) ok = t[c] >= '0' && t[c] <= '9';
             if (!ok) return fail(file, line, "'" + t + "' is not a decimal integer");
-            long long v = std::strtoll(t.c_str(), nullptr, 10);
-            if (v < INT32_MIN || v > INT32_MAX) return fail(file, line, "'" + t + "' does not fit 32 bits");
-            if (i + 1 == parts.size() && !last_has_comma)
-                return fail(file, line, "'" + t + "' is not followed by a comma");
+            errno = 0;
+            const long long v = std::strtoll(t.c_str(), nullptr, 10);
+            if (errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
+                return fail(file, line, "'" + t + "' does not fit 32 bits");
             out.push_back({v, line});
         }
+        const std::string rest = trimmed(raw.substr(start));
+        if (!rest.empty()) return fail(file, line, "'" + rest + "' is not followed by a comma");
     }
+    if (in.bad()) return fail(file, line, std::string("cannot be read: ") + std::strerror(errno));
     return true;
 }
 
 bool check_level(const std::string &file, int level, const std::vector<Value> &values) {
     const size_t want = level == EDITOR_TEMPLATE_LEVEL ? TEMPLATE_VALUES : EXPORT_VALUES;
+    // Too many: point at the first value too many; too few: at the last one there is.
     if (values.size() != want)
-        return fail(file, values.empty() ? 0 : values.back().line,
+        return fail(file, values.size() > want ? values[want].line : values.empty() ? 0 : values.back().line,
                     "holds " + std::to_string(values.size()) + " values, level " + std::to_string(level) + " needs " +
-                        std::to_string(want));
+                        std::to_string(want) + (values.size() > want ? "; the first extra value is on this line" : ""));
     if (values[0].v != CELL_CURSOR)
         return fail(file, values[0].line, "the first value is " + std::to_string(values[0].v) +
                                               ", not the editor cursor " + std::to_string(CELL_CURSOR));
@@ -139,8 +136,12 @@ bool write_table(const std::string &out_path, const std::vector<std::vector<Valu
 
 int main(int argc, char **argv) {
     if (argc == 4 && std::string(argv[1]) == "--check") {
-        int level = std::atoi(argv[2]);
-        if (level < 1 || level > LEVEL_COUNT) return fail(argv[2], 0, "level number must be 1..5"), 2;
+        const std::string number = argv[2];
+        const int level = number.size() == 1 ? number[0] - '0' : 0;
+        if (level < 1 || level > LEVEL_COUNT) {
+            std::cerr << "level_pack: the level number must be 1.." << LEVEL_COUNT << ", not '" << number << "'\n";
+            return 2;
+        }
         std::vector<Value> values;
         return read_values(argv[3], values) && check_level(argv[3], level, values) ? 0 : 1;
     }

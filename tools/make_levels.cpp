@@ -1,0 +1,647 @@
+// make_levels: writes the five built-in level texts, level1.txt .. level5.txt.
+//
+//   make_levels [DIR]        (DIR defaults to src/level)
+//
+// Each play level is grown from a fixed seed, so every run writes the same
+// bytes. Levels 2 to 5 are laid into the game grid and written by the editor's
+// own save_level_text, so the shipped texts are exactly what the editor would
+// export. Before anything is written the generator checks its own work (object
+// counts, codes, rows, overlaps and a way up for the ship) and stops with a
+// message if a level breaks a rule; after writing it reads each text back and
+// checks that a load puts every object where it was planned.
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "level/level.h"
+#include "shell/game_state.h"
+
+namespace {
+
+enum Kind { BLOCK, WALKER, RIGHT_TURRET, LEFT_TURRET, KINDS };
+const char *const KIND_NAME[KINDS] = {"block", "walker", "right-firing turret", "left-firing turret"};
+
+// One object as a load puts it into the grid: (row, col) in rows 1..288, columns 1..32.
+struct Object {
+    Kind kind;
+    int row, col;
+    int code;  // 0 until codes are handed out
+    bool fixed;
+};
+
+// A count of objects of one kind and the lowest and highest code they use.
+struct CodeRange {
+    int count, lo, hi;
+};
+
+struct Shape {
+    int number;
+    int blocks;
+    CodeRange walkers, rights, lefts;
+    int row_lo, row_hi;  // first and last rows that hold an object
+    unsigned seed;
+};
+
+// The shape of each play level: how many of each object, which codes, which rows.
+const Shape SHAPES[] = {
+    {2, 54, {22, 6, 72}, {6, 107, 127}, {7, 159, 185}, 16, 272, 2002u},
+    {3, 85, {17, 6, 60}, {5, 108, 125}, {8, 159, 187}, 15, 272, 3003u},
+    {4, 77, {15, 7, 57}, {9, 111, 143}, {8, 160, 191}, 14, 272, 4004u},
+    {5, 67, {22, 6, 87}, {0, 0, 0}, {0, 0, 0}, 16, 271, 5005u},
+};
+
+constexpr int CURSOR_ROW = 1, CURSOR_COL = 1;
+constexpr int PLAYER_ROW = 25, PLAYER_COL = 15;
+constexpr int BLOCK_SIZE = 40;
+constexpr int WALKER_W = 32, WALKER_H = 40;
+constexpr int LAST_OBJECT_COL = 28;  // a block here reaches the window's right edge
+constexpr int WORLD_W = GRID_COLS * CELL_SIZE;
+
+// The ship's world row at the start of a level and when the level ends, and
+// where it starts across. Its top edge sits 25 rows below the view's top.
+constexpr int SHIP_START_ROW = LEVEL_START_SCROLL_Y / CELL_SIZE + PLAYER_ROW;
+constexpr int SHIP_END_ROW = LEVEL_END_ROW + PLAYER_ROW;
+constexpr int SHIP_START_X = PLAYER_COL * CELL_SIZE;
+constexpr int SHIP_H = 40;
+// A way up is a 45-pixel-wide lane (the 32-pixel ship with room to spare)
+// inside the ship's reach across the window.
+constexpr int LANE_W = 45;
+constexpr int LANE_LEFT = SHIP_MARGIN_LEFT;
+constexpr int LANE_RIGHT = 312;
+// Enemies stay out of the rows in view when a level starts, so the player gets
+// a moment before the first shot.
+constexpr int LAST_ENEMY_ROW = LEVEL_START_SCROLL_Y / CELL_SIZE - 1;
+
+[[noreturn]] void die(int level, const std::string &what) {
+    std::fprintf(stderr, "make_levels: level %d: %s\n", level, what.c_str());
+    std::exit(1);
+}
+
+std::string at(const Object &o) {
+    return std::string(KIND_NAME[o.kind]) + " at (" + std::to_string(o.row) + ", " + std::to_string(o.col) + ")";
+}
+
+// The pixels an object covers in the level, as [x0, x1) x [y0, y1).
+struct Box {
+    int x0, y0, x1, y1;
+};
+
+Box box_of(const Object &o) {
+    int x = o.col * CELL_SIZE, y = o.row * CELL_SIZE;
+    switch (o.kind) {
+        case BLOCK: return {x, y, x + BLOCK_SIZE, y + BLOCK_SIZE};
+        case WALKER: return {x, y, x + WALKER_W, y + WALKER_H};
+        default: return {x, y, x + TURRET_SIZE, y + TURRET_SIZE};
+    }
+}
+
+bool boxes_meet(Box a, Box b, int margin) {
+    return a.x0 < b.x1 + margin && b.x0 < a.x1 + margin && a.y0 < b.y1 + margin && b.y0 < a.y1 + margin;
+}
+
+// Blocks and turrets may sit side by side; walkers keep 10 pixels from
+// everything, since a walker touching a block is lifted in every frame.
+bool clash(const Object &a, const Object &b) {
+    int margin = (a.kind == WALKER || b.kind == WALKER) ? CELL_SIZE : 0;
+    return boxes_meet(box_of(a), box_of(b), margin);
+}
+
+bool is_obstacle(const Object &o) { return o.kind == BLOCK || o.kind == RIGHT_TURRET || o.kind == LEFT_TURRET; }
+
+// A turret's shots fly 2 pixels across for each pixel down; the first 100
+// pixels of that line must miss every block, or the turret only shoots walls.
+bool clear_line_of_fire(const Object &turret, const std::vector<Object> &objects) {
+    const int dx = turret.kind == RIGHT_TURRET ? TURRET_SHOT_DX : -TURRET_SHOT_DX;
+    const int x0 = turret.col * CELL_SIZE + (turret.kind == RIGHT_TURRET ? TURRET_SIZE : 0);
+    const int y0 = turret.row * CELL_SIZE + TURRET_SHOT_MUZZLE_Y;
+    for (int step = 1; step * TURRET_SHOT_DX <= 100; ++step) {
+        const int x = x0 + dx * step, y = y0 + TURRET_SHOT_DY * step;
+        for (const Object &b : objects) {
+            const int bx = b.col * CELL_SIZE, by = b.row * CELL_SIZE;
+            if (b.kind == BLOCK && bx < x && x < bx + BLOCK_BOX && by < y && y < by + BLOCK_BOX) return false;
+        }
+    }
+    return true;
+}
+
+// Follows the ship up the level, holding Up and steering, with blocks and
+// turrets as walls. Returns 0 when it reaches the row where the level ends,
+// otherwise the first row it cannot climb past.
+int stuck_row(const std::vector<Object> &objects) {
+    std::vector<std::array<bool, WORLD_W>> wall(GRID_ROWS + 4);
+    for (auto &r : wall) r.fill(false);
+    for (const Object &o : objects) {
+        if (!is_obstacle(o)) continue;
+        Box b = box_of(o);
+        for (int y = b.y0; y < b.y1; ++y)
+            for (int x = std::max(b.x0, 0); x < std::min(b.x1, WORLD_W); ++x) wall[y / CELL_SIZE][x] = true;
+    }
+    // open[x]: a lane of LANE_W pixels starting at x is clear over the ship's
+    // height at row r.
+    auto open_at = [&](int r) {
+        std::array<int, WORLD_W + 1> sum{};
+        for (int x = 0; x < WORLD_W; ++x) {
+            bool hit = false;
+            for (int k = 0; k < SHIP_H / CELL_SIZE; ++k) hit = hit || wall[r + k][x];
+            sum[x + 1] = sum[x] + hit;
+        }
+        std::array<bool, WORLD_W> open{};
+        for (int x = LANE_LEFT; x + LANE_W <= LANE_RIGHT; ++x) open[x] = sum[x + LANE_W] == sum[x];
+        return open;
+    };
+    // Within one row the ship slides freely along an open run.
+    auto spread = [](std::array<bool, WORLD_W> &reach, const std::array<bool, WORLD_W> &open) {
+        bool any = false;
+        for (int x = 0; x < WORLD_W;) {
+            if (!open[x]) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            bool touched = false;
+            for (; end < WORLD_W && open[end]; ++end) touched = touched || reach[end];
+            for (int k = x; k < end; ++k) reach[k] = touched;
+            any = any || touched;
+            x = end;
+        }
+        return any;
+    };
+    std::array<bool, WORLD_W> reach{};
+    reach[SHIP_START_X] = true;
+    auto open = open_at(SHIP_START_ROW);
+    if (!open[SHIP_START_X] || !spread(reach, open)) return SHIP_START_ROW;
+    for (int r = SHIP_START_ROW - 1; r >= SHIP_END_ROW; --r) {
+        open = open_at(r);
+        for (int x = 0; x < WORLD_W; ++x) reach[x] = reach[x] && open[x];
+        if (!spread(reach, open)) return r;
+    }
+    return 0;
+}
+
+// The objects a level holds besides those the generator chooses: the rows the
+// level must show as they are, and the walker that sits in the export's column 0.
+std::vector<Object> fixed_objects(int level) {
+    if (level == 2) {
+        return {{BLOCK, 93, 1, CELL_BLOCK, true},
+                {BLOCK, 93, 5, CELL_BLOCK, true},
+                {BLOCK, 93, 23, CELL_BLOCK, true},
+                {BLOCK, 93, 27, CELL_BLOCK, true},
+                {RIGHT_TURRET, 93, 9, 114, true}};
+    }
+    if (level == 3) {
+        return {{RIGHT_TURRET, 60, 7, 111, true},
+                {WALKER, 60, 12, 45, true},
+                {WALKER, 60, 18, 49, true},
+                {LEFT_TURRET, 60, 23, 168, true},
+                {WALKER, 233, 32, 16, true}};
+    }
+    return {};
+}
+
+// A row whose contents are given: nothing else may be anchored in it.
+bool reserved_row(int level, int row) { return (level == 2 && row == 93) || (level == 3 && row == 60); }
+
+// Everything the generator promises about a level; stops on the first breach.
+void verify(const Shape &s, const std::vector<Object> &objects) {
+    const int n = s.number;
+    const CodeRange *ranges[KINDS] = {nullptr, &s.walkers, &s.rights, &s.lefts};
+    int count[KINDS] = {};
+    std::vector<bool> used(CELL_CURSOR + 1, false);
+    int lo_row = GRID_ROWS, hi_row = 0;
+    for (const Object &o : objects) {
+        ++count[o.kind];
+        lo_row = std::min(lo_row, o.row);
+        hi_row = std::max(hi_row, o.row);
+        if (o.row < s.row_lo || o.row > s.row_hi) die(n, at(o) + " lies outside the level's rows");
+        bool col_ok = (o.col >= 1 && o.col <= LAST_OBJECT_COL) || (n == 3 && o.code == 16 && o.row == 233 && o.col == 32);
+        if (!col_ok) die(n, at(o) + " lies outside the columns objects use");
+        if ((o.row == CURSOR_ROW && o.col == CURSOR_COL) || (o.row == PLAYER_ROW && o.col == PLAYER_COL))
+            die(n, at(o) + " covers an anchor");
+        if (reserved_row(n, o.row) && !o.fixed) die(n, at(o) + " is in a row whose contents are given");
+        if (o.kind != BLOCK && o.row > LAST_ENEMY_ROW) die(n, at(o) + " is in view when the level starts");
+        if (o.kind == BLOCK) {
+            if (o.code != CELL_BLOCK) die(n, at(o) + " has code " + std::to_string(o.code));
+            continue;
+        }
+        const CodeRange &r = *ranges[o.kind];
+        if (o.code < r.lo || o.code > r.hi) die(n, at(o) + " has code " + std::to_string(o.code) + " out of range");
+        if (o.code == CELL_WALKER_FIRST || o.code == CELL_RIGHT_TURRET_FIRST || o.code == CELL_LEFT_TURRET_FIRST ||
+            o.code == CELL_LEFT_TURRET_LAST)
+            die(n, at(o) + " has a code levels never use");
+        if (used[o.code]) die(n, "code " + std::to_string(o.code) + " is used twice");
+        used[o.code] = true;
+    }
+    if (count[BLOCK] != s.blocks) die(n, std::to_string(count[BLOCK]) + " blocks, want " + std::to_string(s.blocks));
+    for (int k = WALKER; k < KINDS; ++k) {
+        const CodeRange &r = *ranges[k];
+        if (count[k] != r.count)
+            die(n, std::to_string(count[k]) + " " + KIND_NAME[k] + "s, want " + std::to_string(r.count));
+        if (r.count > 0 && (!used[r.lo] || !used[r.hi]))
+            die(n, std::string(KIND_NAME[k]) + " codes do not span " + std::to_string(r.lo) + ".." +
+                       std::to_string(r.hi));
+    }
+    if (lo_row != s.row_lo || hi_row != s.row_hi)
+        die(n, "objects span rows " + std::to_string(lo_row) + ".." + std::to_string(hi_row));
+    for (size_t a = 0; a < objects.size(); ++a)
+        for (size_t b = a + 1; b < objects.size(); ++b)
+            if (clash(objects[a], objects[b])) die(n, at(objects[a]) + " overlaps " + at(objects[b]));
+    for (const Object &o : objects)
+        if ((o.kind == RIGHT_TURRET || o.kind == LEFT_TURRET) && !clear_line_of_fire(o, objects))
+            die(n, at(o) + " fires into a block");
+    if (int row = stuck_row(objects)) die(n, "the ship finds no way up past row " + std::to_string(row));
+}
+
+// Builds one play level: block features spread up the climb, then turrets,
+// then walkers, each placed only where it keeps the level fair.
+class Builder {
+public:
+    explicit Builder(const Shape &s) : s_(s), rng_(s.seed), objects_(fixed_objects(s.number)) {}
+
+    std::vector<Object> build() {
+        place_blocks();
+        place_turrets(RIGHT_TURRET, s_.rights);
+        place_turrets(LEFT_TURRET, s_.lefts);
+        place_walkers();
+        hand_out_codes();
+        return objects_;
+    }
+
+private:
+    using Pattern = std::vector<std::pair<int, int>>;  // (row offset, column) of each block
+
+    const Shape &s_;
+    std::mt19937 rng_;
+    std::vector<Object> objects_;
+
+    // mt19937 gives the same numbers everywhere, but the standard library's
+    // distributions and shuffle do not, so the levels use only its raw output.
+    int roll(int lo, int hi) { return lo + static_cast<int>(rng_() % static_cast<unsigned>(hi - lo + 1)); }
+    template <typename T>
+    void shuffle(std::vector<T> &v) {
+        for (int i = static_cast<int>(v.size()) - 1; i > 0; --i) std::swap(v[i], v[roll(0, i)]);
+    }
+    bool chance(int percent) { return roll(1, 100) <= percent; }
+
+    int count_of(Kind k) const {
+        return static_cast<int>(std::count_if(objects_.begin(), objects_.end(), [k](const Object &o) { return o.kind == k; }));
+    }
+
+    // A block just above or below an earlier obstacle leaves a slit that only
+    // looks like a way, or a passage too low to steer along; the ship (40 high)
+    // wants 60 pixels to cross between them.
+    static constexpr int ROOM_TO_CROSS = 60;
+    bool leaves_slit(const Object &block) const {
+        const Box a = box_of(block);
+        return std::any_of(objects_.begin(), objects_.end(), [&](const Object &p) {
+            const Box b = box_of(p);
+            const int gap = std::max(b.y0 - a.y1, a.y0 - b.y1);
+            return is_obstacle(p) && a.x0 < b.x1 && b.x0 < a.x1 && gap > 0 && gap < ROOM_TO_CROSS;
+        });
+    }
+
+    // True when the new objects fit among those placed so far, and the way up
+    // stays open.
+    bool fits(const std::vector<Object> &extra) const {
+        std::vector<Object> all = objects_;
+        for (const Object &o : extra) {
+            if (o.kind == BLOCK && leaves_slit(o)) return false;
+            if (o.row < s_.row_lo || o.row > s_.row_hi || o.col < 1 || o.col > LAST_OBJECT_COL) return false;
+            if (reserved_row(s_.number, o.row)) return false;
+            if (o.row <= PLAYER_ROW + 4 && o.row + 4 >= PLAYER_ROW && o.col <= PLAYER_COL && o.col + 4 >= PLAYER_COL)
+                return false;
+            for (const Object &p : all)
+                if (clash(o, p)) return false;
+            all.push_back(o);
+        }
+        for (const Object &o : all)
+            if ((o.kind == RIGHT_TURRET || o.kind == LEFT_TURRET) && !clear_line_of_fire(o, all)) return false;
+        return stuck_row(all) == 0;
+    }
+
+    // ---- Block patterns: each returns n blocks; the top row offset is 0. ----
+
+    // Walls from both sides with an opening somewhere between them.
+    Pattern gate(int n) {
+        for (;;) {
+            int left = roll(0, n), right = n - left;
+            int right_end = roll(27, 28);
+            int open_from = (1 + 4 * left) * CELL_SIZE;
+            int open_to = (right_end - 4 * (right - 1)) * CELL_SIZE;
+            if (right == 0) open_to = LANE_RIGHT;
+            if (open_to - open_from < 90) continue;
+            Pattern p;
+            for (int k = 0; k < left; ++k) p.push_back({0, 1 + 4 * k});
+            for (int k = 0; k < right; ++k) p.push_back({0, right_end - 4 * k});
+            return p;
+        }
+    }
+
+    // A wall from one side, its inner end sometimes bent down into a hook.
+    Pattern wall(int n, bool from_left) {
+        Pattern p;
+        int edge = from_left ? 1 : roll(27, 28);
+        for (int k = 0; k < n; ++k) p.push_back({0, from_left ? edge + 4 * k : edge - 4 * k});
+        if (n >= 3 && chance(35)) p.back().first = 4;
+        return p;
+    }
+
+    // A row of adjacent blocks standing free in the middle.
+    Pattern island(int n) {
+        Pattern p;
+        int first = roll(5, LAST_OBJECT_COL - 4 - 4 * (n - 1));
+        for (int k = 0; k < n; ++k) p.push_back({0, first + 4 * k});
+        return p;
+    }
+
+    // Columns of stacked blocks, two side by side in height, making lanes.
+    Pattern pillars(int n) {
+        Pattern p;
+        int a = roll(4, 9), b = roll(17, 22);
+        for (int k = 0; k < n; ++k) p.push_back({4 * (k / 2), k % 2 ? b : a});
+        return p;
+    }
+
+    // A square of four blocks.
+    Pattern bunker() {
+        int c = roll(6, 19);
+        return {{0, c}, {0, c + 4}, {4, c}, {4, c + 4}};
+    }
+
+    // Blocks stepping up across the level.
+    Pattern stairs(int n) {
+        bool up_right = chance(50);
+        int c = up_right ? roll(2, 6) : roll(LAST_OBJECT_COL - 5, LAST_OBJECT_COL - 1);
+        Pattern p;
+        for (int k = 0; k < n; ++k) p.push_back({4 * (n - 1 - k), up_right ? c + 5 * k : c - 5 * k});
+        return p;
+    }
+
+    // Loose blocks strewn over a band of rows: side by side they leave room
+    // for the ship between them, one above the other room to cross.
+    Pattern scatter(int n) {
+        for (;;) {
+            Pattern p;
+            for (int tries = 0; tries < 200 && static_cast<int>(p.size()) < n; ++tries) {
+                std::pair<int, int> b{roll(0, 8), roll(1, LAST_OBJECT_COL)};
+                bool apart = std::all_of(p.begin(), p.end(), [&](auto q) {
+                    return std::abs(q.first - b.first) >= 8 || std::abs(q.second - b.second) >= 9;
+                });
+                if (apart) p.push_back(b);
+            }
+            if (static_cast<int>(p.size()) == n) return p;
+        }
+    }
+
+    // The level's character: which pattern a feature of n blocks becomes.
+    Pattern pattern(int index, int n) {
+        switch (s_.number) {
+            case 2:  // gates: a way through that moves from side to side
+                return n >= 3 ? gate(n) : island(n);
+            case 3:  // a zigzag: long walls from alternating sides
+                return n >= 4 ? wall(n, index % 2 == 0) : (n == 3 ? gate(n) : island(n));
+            case 4:  // a fortress of pillars and bunkers
+                if (n == 4 && chance(50)) return bunker();
+                return n >= 4 ? pillars(n) : stairs(n);
+            default:  // an asteroid field
+                return chance(30) && n <= 3 ? stairs(n) : scatter(n);
+        }
+    }
+
+    // How many blocks each feature gets, bottom to top.
+    std::vector<int> feature_sizes(int blocks) {
+        int lo = 2, hi = 5;
+        if (s_.number == 3) lo = 4, hi = 6;
+        if (s_.number == 4) lo = 4, hi = 6;
+        if (s_.number == 5) lo = 3, hi = 5;
+        std::vector<int> sizes;
+        while (blocks > 0) {
+            int n = std::min(blocks, roll(lo, hi));
+            if (blocks - n > 0 && blocks - n < lo) n = blocks - lo;  // leave no stub at the top
+            sizes.push_back(n);
+            blocks -= n;
+        }
+        return sizes;
+    }
+
+    void place_blocks() {
+        std::vector<int> sizes = feature_sizes(s_.blocks - count_of(BLOCK));
+        const int features = static_cast<int>(sizes.size());
+        const int span = s_.row_hi - s_.row_lo;
+        // The two ends first: they must land exactly on the level's first and
+        // last rows, and the features between them can shift to make room.
+        std::vector<int> order{0, features - 1};
+        for (int f = 1; f < features - 1; ++f) order.push_back(f);
+        for (int f : order) {
+            const bool bottom = f == 0, top = f == features - 1;
+            const int target = s_.row_hi - span * f / (features - 1);
+            bool placed = false;
+            for (int attempt = 0; attempt < 4000 && !placed; ++attempt) {
+                Pattern p = pattern(f, sizes[f]);
+                int top_offset = p[0].first, height = 0;
+                for (auto [dr, c] : p) top_offset = std::min(top_offset, dr);
+                for (auto &[dr, c] : p) height = std::max(height, dr -= top_offset);
+                // The first feature ends on the level's last row, the last begins on its first.
+                // Widen the search slowly when the rows near the target are taken.
+                const int reach = 6 + attempt / 250;
+                int shift = bottom || top ? 0 : roll(-reach, reach);
+                int first = bottom ? s_.row_hi - height : top ? s_.row_lo : target - height / 2 + shift;
+                std::vector<Object> blocks;
+                for (auto [dr, c] : p) blocks.push_back({BLOCK, first + dr, c, CELL_BLOCK, false});
+                if (fits(blocks)) {
+                    objects_.insert(objects_.end(), blocks.begin(), blocks.end());
+                    placed = true;
+                }
+            }
+            if (!placed) die(s_.number, "no room for block feature " + std::to_string(f) + " near row " + std::to_string(target));
+        }
+    }
+
+    // Right-firing turrets sit on the left and fire across the way up, and the
+    // other way round; each looks first for the end of a wall with open space
+    // on its firing side, where its shots are not spent on the wall.
+    void place_turrets(Kind kind, const CodeRange &want) {
+        const int todo = want.count - count_of(kind);
+        const int lo_col = kind == RIGHT_TURRET ? 1 : 15, hi_col = kind == RIGHT_TURRET ? 13 : LAST_OBJECT_COL;
+        const int top = s_.row_lo + 20, bottom = std::min(s_.row_hi, LAST_ENEMY_ROW);
+        for (int t = 0; t < todo; ++t) {
+            const int band_lo = top + (bottom - top) * t / todo, band_hi = top + (bottom - top) * (t + 1) / todo;
+            std::vector<Object> beside, open;
+            for (int r = band_lo; r < band_hi; ++r)
+                for (int c = lo_col; c <= hi_col; ++c) {
+                    Object o{kind, r, c, 0, false};
+                    bool against_wall = std::any_of(objects_.begin(), objects_.end(), [&](const Object &b) {
+                        return b.kind == BLOCK && b.row == r && b.col + (kind == RIGHT_TURRET ? 4 : -4) == c;
+                    });
+                    (against_wall ? beside : open).push_back(o);
+                }
+            shuffle(beside);
+            shuffle(open);
+            beside.insert(beside.end(), open.begin(), open.end());
+            auto it = std::find_if(beside.begin(), beside.end(), [&](const Object &o) { return fits({o}); });
+            if (it == beside.end()) die(s_.number, std::string("no room for a ") + KIND_NAME[kind] + " in rows " +
+                                                       std::to_string(band_lo) + ".." + std::to_string(band_hi));
+            objects_.push_back(*it);
+        }
+    }
+
+    // One walker per band of rows, so they meet the player all the way up.
+    void place_walkers() {
+        const int todo = s_.walkers.count - count_of(WALKER);
+        const int top = s_.row_lo, bottom = std::min(s_.row_hi, LAST_ENEMY_ROW);
+        for (int w = 0; w < todo; ++w) {
+            const int band_lo = top + (bottom - top) * w / todo, band_hi = top + (bottom - top) * (w + 1) / todo;
+            bool placed = false;
+            for (int attempt = 0; attempt < 2000 && !placed; ++attempt) {
+                Object o{WALKER, roll(band_lo, band_hi - 1), roll(2, 26), 0, false};
+                if (fits({o})) {
+                    objects_.push_back(o);
+                    placed = true;
+                }
+            }
+            if (!placed) die(s_.number, "no room for a walker in rows " + std::to_string(band_lo) + ".." + std::to_string(band_hi));
+        }
+    }
+
+    // Codes: both ends of each range, the rest drawn between them; they go up
+    // the level in ascending order, as an editor user placing them bottom first.
+    void hand_out_codes() {
+        const CodeRange *ranges[KINDS] = {nullptr, &s_.walkers, &s_.rights, &s_.lefts};
+        for (int k = WALKER; k < KINDS; ++k) {
+            const CodeRange &r = *ranges[k];
+            if (r.count == 0) continue;
+            std::vector<int> taken, free;
+            for (const Object &o : objects_)
+                if (o.kind == k && o.fixed) taken.push_back(o.code);
+            for (int code : {r.lo, r.hi})
+                if (std::find(taken.begin(), taken.end(), code) == taken.end()) free.push_back(code);
+            std::vector<int> middle;
+            for (int code = r.lo + 1; code < r.hi; ++code)
+                if (std::find(taken.begin(), taken.end(), code) == taken.end()) middle.push_back(code);
+            shuffle(middle);
+            const size_t want = r.count - taken.size();
+            for (size_t i = 0; free.size() < want; ++i) free.push_back(middle.at(i));
+            std::sort(free.begin(), free.end());
+            std::vector<Object *> open;
+            for (Object &o : objects_)
+                if (o.kind == k && !o.fixed) open.push_back(&o);
+            std::sort(open.begin(), open.end(), [](const Object *a, const Object *b) {
+                return a->row != b->row ? a->row > b->row : a->col < b->col;
+            });
+            for (size_t i = 0; i < open.size(); ++i) open[i]->code = free.at(i);
+        }
+    }
+};
+
+// The field of one value: "% d," padded to the next multiple of 14.
+std::string field(int v) {
+    char text[EXPORT_FIELD_WIDTH + 1];
+    int len = std::snprintf(text, sizeof text, "% d,", v);
+    return std::string(text, len) + std::string(EXPORT_FIELD_WIDTH - len, ' ');
+}
+
+// Writes beside the target and renames, so a failed run leaves the old text.
+void write_text(const std::string &path, const std::string &text) {
+    const std::string temp = path + ".tmp";
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        std::fprintf(stderr, "make_levels: cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
+}
+
+// The editor's starting point: only the cursor and the player anchor, every
+// row in full.
+void write_template(const std::string &dir) {
+    std::string text;
+    for (int row = 1; row <= LEVEL_ROWS; ++row) {
+        for (int col = 1; col <= LEVEL_COLS; ++col) {
+            int v = row == CURSOR_ROW && col == CURSOR_COL   ? CELL_CURSOR
+                    : row == PLAYER_ROW && col == PLAYER_COL ? CELL_PLAYER
+                                                             : CELL_EMPTY;
+            text += field(v);
+        }
+        text += "\r\n";
+    }
+    write_text(dir + "/level1.txt", text);
+}
+
+// Lays the objects into the game grid where the export will find them (an
+// object in column 32 of row r stands in column 0 of row r + 1 of the text)
+// and lets the editor's export write the text.
+void write_play_level(const std::string &dir, int number, const std::vector<Object> &objects) {
+    std::memset(static_cast<void *>(game.grid), 0, sizeof game.grid);
+    game.grid[CURSOR_ROW][CURSOR_COL] = CELL_CURSOR;
+    game.grid[PLAYER_ROW][PLAYER_COL] = CELL_PLAYER;
+    for (const Object &o : objects) {
+        if (o.col == LEVEL_COLS)
+            game.grid[o.row + 1][0] = o.code;
+        else
+            game.grid[o.row][o.col] = o.code;
+    }
+    const std::string path = dir + "/level" + std::to_string(number) + ".txt";
+    set_level_text_path(path.c_str());
+    const int before = game.exports;
+    save_level_text();
+    if (game.exports != before + 1) die(number, "the export could not write " + path);
+}
+
+// Reads a written text back and loads it as the game would: value k lands in
+// row 1 + k / 32, column 1 + k % 32. Every planned object must be where it was
+// planned and nothing else but the two anchors may be there.
+void check_written(const std::string &dir, int number, const std::vector<Object> &objects) {
+    std::ifstream in(dir + "/level" + std::to_string(number) + ".txt", std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    std::vector<int> values;
+    std::string item;
+    while (std::getline(buffer, item, ',')) {
+        if (item.find_first_not_of(" \r\n") == std::string::npos) continue;
+        values.push_back(std::atoi(item.c_str()));
+    }
+    const int expected = EXPORT_LAST_COL + (EXPORT_LAST_ROW - 1) * LEVEL_COLS;
+    if (static_cast<int>(values.size()) != expected)
+        die(number, "the text holds " + std::to_string(values.size()) + " values");
+    std::vector<std::vector<int>> want(GRID_ROWS, std::vector<int>(GRID_COLS, CELL_EMPTY));
+    want[CURSOR_ROW][CURSOR_COL] = CELL_CURSOR;
+    want[PLAYER_ROW][PLAYER_COL] = CELL_PLAYER;
+    for (const Object &o : objects) want[o.row][o.col] = o.code;
+    for (int k = 0; k < expected; ++k) {
+        int row = 1 + k / LEVEL_COLS, col = 1 + k % LEVEL_COLS;
+        if (values[k] != want[row][col])
+            die(number, "cell (" + std::to_string(row) + ", " + std::to_string(col) + ") loads as " +
+                            std::to_string(values[k]) + ", planned " + std::to_string(want[row][col]));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    const std::string dir = argc > 1 ? argv[1] : "src/level";
+    std::vector<std::vector<Object>> levels;
+    for (const Shape &s : SHAPES) {
+        levels.push_back(Builder(s).build());
+        verify(s, levels.back());
+    }
+    write_template(dir);
+    for (size_t i = 0; i < levels.size(); ++i) {
+        write_play_level(dir, SHAPES[i].number, levels[i]);
+        check_written(dir, SHAPES[i].number, levels[i]);
+    }
+    for (size_t i = 0; i < levels.size(); ++i) {
+        int count[KINDS] = {};
+        for (const Object &o : levels[i]) ++count[o.kind];
+        std::printf("level %d: %d blocks, %d walkers, %d right-firing and %d left-firing turrets\n", SHAPES[i].number,
+                    count[BLOCK], count[WALKER], count[RIGHT_TURRET], count[LEFT_TURRET]);
+    }
+    return 0;
+}
