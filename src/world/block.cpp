@@ -7,8 +7,20 @@
 #include "world.h"
 
 namespace {
+// Strictly inside the 41 x 41 box at (bx, by): bx < x < bx + 41, by < y < by + 41.
 bool inside_block(const PlayerShot &shot, int32_t bx, int32_t by) {
     return point_in_box(shot.x, shot.y, bx, by, BLOCK_BOX, BLOCK_BOX);
+}
+
+// Makes idle every shot of a whole [slot][owner] table that lies inside the block
+// (only the flying ones when asked). No shot's test depends on another's, so the
+// table is walked in memory order, which keeps this cheap enough for every block
+// in view against every enemy shot.
+template <size_t SLOTS, size_t OWNERS>
+void stop_shots(PlayerShot (&table)[SLOTS][OWNERS], int32_t bx, int32_t by, bool only_flying) {
+    PlayerShot *shot = &table[0][0];
+    for (size_t n = 0; n < SLOTS * OWNERS; ++n, ++shot)
+        if (inside_block(*shot, bx, by) && (!only_flying || shot->state == SHOT_FLYING)) shot->state = SHOT_IDLE;
 }
 
 // The ship's left-edge strip against the block, with the vertical reach of each key.
@@ -24,28 +36,17 @@ void step_block(int32_t col, int32_t row) {
     const int32_t bx = col * CELL_SIZE;
     const int32_t by = row * CELL_SIZE - game.scroll_y;  // the box keeps this frame's first view
 
-    // Turret shots stop whatever their state.
-    for (int32_t t = 0; t < TURRET_SLOTS; ++t) {
-        for (int32_t s = 0; s < SHOT_SLOTS; ++s) {
-            TurretShot &right = game.right_turret_shots[s][t];
-            if (inside_block(right, bx, by)) right.state = SHOT_IDLE;
-            TurretShot &left = game.left_turret_shots[s][t];
-            if (inside_block(left, bx, by)) left.state = SHOT_IDLE;
-        }
-    }
-
-    for (int32_t w = 0; w < WALKER_SLOTS; ++w) {
-        Walker &walker = game.walkers[w];
+    // Turret shots stop whatever their state; walker shots only in flight.
+    stop_shots(game.right_turret_shots, bx, by, false);
+    stop_shots(game.left_turret_shots, bx, by, false);
+    for (Walker &walker : game.walkers) {
         if (strictly_between(walker.x, bx, bx + BLOCK_BOX) && strictly_between(walker.y, by - BLOCK_BOX, by + BLOCK_BOX)) {
             reseed_random();
             walker.off_y -= BLOCK_LIFT;
             walker.direction = random_int(DIR_LEFT, DIR_RIGHT);
         }
-        for (int32_t s = 0; s < SHOT_SLOTS; ++s) {
-            WalkerShot &shot = game.walker_shots[s][w];
-            if (shot.state == SHOT_FLYING && inside_block(shot, bx, by)) shot.state = SHOT_IDLE;
-        }
     }
+    stop_shots(game.walker_shots, bx, by, true);
 
     if (held(KEY_LEFT) && ship_touches(bx, by, 10)) game.player_off_x += PUSH_STEP;
     if (held(KEY_RIGHT) && ship_touches(bx, by, 10)) game.player_off_x -= PUSH_STEP;
