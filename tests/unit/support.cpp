@@ -45,6 +45,14 @@ void start_headless(int mode) {
     load_assets();
 }
 
+void start_empty_play() {
+    start_headless(MODE_TITLE);
+    run_frames(1, {KEY_S});
+    std::memset(game.grid, 0, sizeof game.grid);
+    game.grid[25][15] = CELL_PLAYER;
+    sounds.clear();
+}
+
 void stop_headless() {
     if (game.back_buffer) destroy_bitmap(game.back_buffer);
     if (game.sprite_sheet) destroy_bitmap(game.sprite_sheet);

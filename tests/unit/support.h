@@ -12,6 +12,10 @@
 // Zeroes the game and runs the game's own start-up in the given mode:
 // reset_world, then load_assets. The clock reads 0 until a test pins it.
 void start_headless(int mode);
+// start_headless in the title mode, then S held for one frame; the level is
+// then emptied down to the ship's anchor (row 25, column 15) and the sounds of
+// the title frame are forgotten. The next frame is the first frame of play.
+void start_empty_play();
 // Releases what start_headless made.
 void stop_headless();
 
