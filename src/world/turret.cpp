@@ -34,10 +34,7 @@ void step_turret(const TurretKind &kind, int32_t n, int32_t col, int32_t row) {
     t.y = cy - game.scroll_y;
 
     if (t.exploding == ON) {
-        if (++t.explosion_tick > ANIM_TICKS) {
-            if (++t.explosion_frame > EXPLOSION_FRAMES) t.exploding = OFF;
-            t.explosion_tick = 0;
-        }
+        advance_animation(t.explosion_tick, t.explosion_frame, t.exploding, EXPLOSION_FRAMES);
         t.explosion_y += key_drift();
         draw_explosion_frame(t.explosion_frame, t.explosion_x, t.explosion_y);
     }

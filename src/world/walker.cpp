@@ -37,10 +37,7 @@ void step_walker(int32_t k, int32_t col, int32_t row) {
     }
 
     if (w.dying == ON) {
-        if (++w.death_tick > ANIM_TICKS) {
-            if (++w.death_frame > DEATH_FRAMES) w.dying = OFF;
-            w.death_tick = 0;
-        }
+        advance_animation(w.death_tick, w.death_frame, w.dying, DEATH_FRAMES);
         w.death_y += key_drift();
         draw_walker_death_frame(w.death_frame, w.death_x, w.death_y);
     }

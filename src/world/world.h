@@ -21,3 +21,7 @@ bool held(int key_code);
 // What Up and Down add to the y of enemy shots and animations this frame, so
 // that they keep their place on the screen against the view's scroll.
 int32_t key_drift();
+// One update of a death or explosion animation: the frame steps once its tick
+// passes ANIM_TICKS (so frame 1 shows for 5 updates, later ones for 6), and the
+// update that steps past the last frame ends it (active = OFF).
+void advance_animation(int32_t &tick, int32_t &frame, int32_t &active, int32_t last_frame);
