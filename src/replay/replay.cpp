@@ -1,0 +1,232 @@
+// upshot-replay: runs the game's own frame loop headless from a script of held
+// keys and prints its state as JSON. See the usage text below.
+#include <allegro.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "fields.h"
+#include "reset/reset.h"
+#include "script.h"
+#include "shell/clock.h"
+#include "shell/game_state.h"
+#include "shell/shell.h"
+#include "sound_log.h"
+
+namespace {
+
+const char USAGE[] =
+    "usage: upshot-replay [--start-mode title|play|editor] [SCRIPT]\n"
+    "Runs the game headless from SCRIPT (or standard input), one command a line:\n"
+    "  frames N [KEY ...]   run N frames holding exactly these keys (LEFT, SPACE, ESC, ...)\n"
+    "  clock S              the clock reads S whole seconds from now on (0 until then)\n"
+    "  set PATH VALUE       write one field, e.g. set walkers[7].direction 2\n"
+    "  dump [PATH ...]      print the whole state, or only these paths, as one line of JSON\n"
+    "  screenshot FILE      write the last frame shown as a 24-bit BMP\n"
+    "  check                check the game's invariants now and after every frame\n"
+    "Exit status: 0 at the end of the script or on Escape, 2 for a bad script or\n"
+    "missing data/, 3 when a check fails.\n";
+
+constexpr int EXIT_BAD_SCRIPT = 2;
+constexpr int EXIT_CHECK_FAILED = 3;
+
+// The machine the game runs on: memory bitmaps, the keys the script holds,
+// no retrace to wait for.
+//
+// Showing a frame copies nothing. Nothing draws into back_buffer between the
+// copy to the screen and the end of the frame (only the poll and the keys come
+// after it), so between frames back_buffer holds exactly what the screen would
+// show; a screenshot reads it there. This saves a full-window copy per frame,
+// a third of a title frame's cost and far more under AddressSanitizer, whose
+// memmove is slow.
+BITMAP *black_screen;   // the screen before the first frame is shown
+bool frame_shown = false;
+std::vector<int> held_keys;
+
+void no_wait() {}
+void present() { frame_shown = true; }
+void poll_held() {
+    std::memset(const_cast<char *>(key), 0, KEY_MAX);
+    for (int k : held_keys) key[k] = 1;
+}
+const FramePlatform HEADLESS = {no_wait, present, poll_held};
+
+class Replay {
+public:
+    // The game's own start-up, headless; false when data/ is not usable.
+    bool start(int mode);
+    int run(std::FILE *script);
+
+private:
+    // Each returns false when the run is over (Escape, a failed check or write).
+    bool run_frames(const Command &cmd);
+    void dump(const Command &cmd);
+    bool screenshot(const Command &cmd);
+    bool fail(int status, const std::string &what);
+
+    int64_t frame_ = 0;
+    long line_ = 0;
+    int status_ = 0;
+    SoundLog sounds_;
+    Checker checker_;
+    bool checking_ = false;
+    std::string out_;
+};
+
+bool Replay::fail(int status, const std::string &what) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "upshot-replay: line %ld: %s\n", line_, what.c_str());
+    status_ = status;
+    return false;
+}
+
+bool Replay::run_frames(const Command &cmd) {
+    held_keys = cmd.keys;
+    std::string what;
+    for (int32_t i = 0; i < cmd.number; ++i) {
+        sounds_.set_frame(++frame_);
+        const bool going_on = run_frame(HEADLESS);
+        if (checking_ && !checker_.check(what))
+            return fail(EXIT_CHECK_FAILED, "frame " + std::to_string(frame_) + ": check failed: " + what);
+        if (!going_on) {  // Escape: the game's own shutdown
+            release_assets();
+            std::fputs("{\"exit\":0}\n", stdout);
+            return false;
+        }
+    }
+    return true;
+}
+
+void Replay::dump(const Command &cmd) {
+    const ReplayInfo info = {frame_, &sounds_};
+    out_.clear();
+    bool showed_sounds = cmd.places.empty();
+    if (cmd.places.empty()) {
+        append_whole_state(out_, info);
+    } else {
+        out_ += '{';
+        for (size_t i = 0; i < cmd.places.size(); ++i) {
+            if (i) out_ += ',';
+            out_ += '"';
+            out_ += cmd.names[i];
+            out_ += "\":";
+            append_value(out_, cmd.places[i], info);
+            showed_sounds = showed_sounds || cmd.names[i] == "sounds";
+        }
+        out_ += '}';
+    }
+    out_ += '\n';
+    std::fwrite(out_.data(), 1, out_.size(), stdout);
+    if (showed_sounds) sounds_.clear();
+}
+
+bool Replay::screenshot(const Command &cmd) {
+    static BITMAP *picture = create_bitmap_ex(24, VIEW_W, VIEW_H);
+    blit(frame_shown ? game.back_buffer : black_screen, picture, 0, 0, 0, 0, VIEW_W, VIEW_H);
+    PALETTE palette;
+    get_palette(palette);
+    if (save_bmp(cmd.file.c_str(), picture, palette) != 0)
+        return fail(EXIT_BAD_SCRIPT, "screenshot: cannot write " + quoted(cmd.file) + ": " + std::strerror(errno));
+    return true;
+}
+
+bool Replay::start(int mode) {
+    // The library without a display or sound, memory bitmaps, the keys released
+    // and a clock that reads 0 until the script sets it.
+    install_allegro(SYSTEM_NONE, &errno, nullptr);
+    set_color_depth(32);
+    black_screen = create_bitmap(VIEW_W, VIEW_H);
+    clear_bitmap(black_screen);
+    game.back_buffer = create_bitmap(VIEW_W, VIEW_H);
+    clear_bitmap(game.back_buffer);
+    set_projection_viewport(0, 0, VIEW_W, VIEW_H);
+    poll_held();
+    pin_clock_seconds(0);
+    sounds_.install();
+    start_mode = mode;
+    reset_world();
+    if (load_assets()) return true;
+    release_assets();  // load_assets has said which file is wrong
+    return false;
+}
+
+int Replay::run(std::FILE *script) {
+    LineReader reader(script);
+    std::string line, error;
+    std::vector<std::string_view> words;
+    Command cmd;
+    while (true) {
+        const LineReader::Result got = reader.next(line);
+        line_ = reader.number();
+        if (got == LineReader::END) break;
+        if (got == LineReader::TOO_LONG) {
+            fail(EXIT_BAD_SCRIPT, "line is longer than " + std::to_string(LineReader::LONGEST_LINE) + " bytes");
+            break;
+        }
+        split_words(line, words);
+        if (words.empty()) continue;
+        if (!(error = parse_command(words, cmd)).empty()) {
+            fail(EXIT_BAD_SCRIPT, error);
+            break;
+        }
+        bool going_on = true;
+        switch (cmd.type) {
+            case Command::FRAMES: going_on = run_frames(cmd); break;
+            case Command::CLOCK: pin_clock_seconds(cmd.number); break;
+            case Command::SET: write_number(cmd.places[0], cmd.number); break;
+            case Command::DUMP: dump(cmd); break;
+            case Command::SCREENSHOT: going_on = screenshot(cmd); break;
+            case Command::CHECK:
+                checking_ = true;
+                checker_.start();
+                if (!checker_.check(error)) going_on = fail(EXIT_CHECK_FAILED, "check failed: " + error);
+                break;
+        }
+        if (!going_on) break;
+    }
+    return status_;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    int mode = MODE_TITLE;
+    const char *script_path = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--start-mode" && i + 1 < argc) {
+            const std::string m = argv[++i];
+            mode = m == "title" ? MODE_TITLE : m == "play" ? MODE_PLAY : m == "editor" ? MODE_EDITOR : MODE_NONE;
+            if (mode == MODE_NONE) {
+                std::fprintf(stderr, "upshot-replay: unknown start mode %s (see --help)\n", quoted(m).c_str());
+                return EXIT_BAD_SCRIPT;
+            }
+        } else if (arg == "--help" || arg == "-h") {
+            std::fputs(USAGE, stdout);
+            return 0;
+        } else if (!script_path && (arg.empty() || arg[0] != '-' || arg == "-")) {
+            script_path = argv[i];
+        } else {
+            std::fprintf(stderr, "upshot-replay: unexpected argument %s (see --help)\n", quoted(arg).c_str());
+            return EXIT_BAD_SCRIPT;
+        }
+    }
+    std::FILE *script = stdin;
+    if (script_path && std::strcmp(script_path, "-") != 0) {
+        script = std::fopen(script_path, "rb");
+        if (!script) {
+            std::fprintf(stderr, "upshot-replay: cannot open %s: %s\n", quoted(script_path).c_str(),
+                         std::strerror(errno));
+            return EXIT_BAD_SCRIPT;
+        }
+    }
+
+    // Static: it holds copies of the grid, and the sound hook points into it
+    // for the rest of the process.
+    static Replay replay;
+    if (!replay.start(mode)) return EXIT_BAD_SCRIPT;
+    return replay.run(script);
+}
