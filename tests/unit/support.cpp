@@ -13,14 +13,11 @@ namespace {
 bool library_up = false;
 std::vector<int> held_keys;
 
-void record_sound(const SoundCall &call) { sounds.push_back(call); }
-void no_wait() {}
-void no_present() {}
 void poll_held() {
     std::memset(const_cast<char *>(key), 0, KEY_MAX);
     for (int k : held_keys) key[k] = 1;
 }
-const FramePlatform HEADLESS = {no_wait, no_present, poll_held};
+const FramePlatform HEADLESS = {[] {}, [] {}, poll_held};
 }  // namespace
 
 void start_headless(int mode) {
@@ -34,10 +31,9 @@ void start_headless(int mode) {
     }
     std::memset(static_cast<void *>(&game), 0, sizeof game);
     sounds.clear();
-    held_keys.clear();
-    poll_held();
+    hold_keys({});
     pin_clock_seconds(0);
-    set_sound_hook(record_sound);
+    set_sound_hook([](const SoundCall &call) { sounds.push_back(call); });
     start_mode = mode;
     game.back_buffer = create_bitmap(VIEW_W, VIEW_H);
     clear_bitmap(game.back_buffer);
@@ -54,12 +50,7 @@ void start_empty_play() {
 }
 
 void stop_headless() {
-    if (game.back_buffer) destroy_bitmap(game.back_buffer);
-    if (game.sprite_sheet) destroy_bitmap(game.sprite_sheet);
-    if (game.title_art) destroy_bitmap(game.title_art);
-    if (game.shot_sample) destroy_sample(game.shot_sample);
-    if (game.hit_sample) destroy_sample(game.hit_sample);
-    if (game.music_sample) destroy_sample(game.music_sample);
+    release_assets();
     std::memset(static_cast<void *>(&game), 0, sizeof game);
 }
 
@@ -75,15 +66,10 @@ void run_frames(int n, std::initializer_list<int> keys) {
     for (int i = 0; i < n; ++i) run_test_frame();
 }
 
-int pixel_at(int x, int y) {
-    int c = getpixel(game.back_buffer, x, y);
-    return (getr(c) << 16) | (getg(c) << 8) | getb(c);
-}
-
 bool any_drawn(int x, int y, int w, int h) {
     for (int yy = y; yy < y + h; ++yy)
         for (int xx = x; xx < x + w; ++xx)
-            if (pixel_at(xx, yy) != 0) return true;
+            if ((getpixel(game.back_buffer, xx, yy) & 0xffffff) != 0) return true;
     return false;
 }
 

@@ -30,8 +30,6 @@ bool run_test_frame();
 // Runs n frames holding the given keys.
 void run_frames(int n, std::initializer_list<int> keys = {});
 
-// The colour of back_buffer at (x, y), as r, g, b packed into one int.
-int pixel_at(int x, int y);
 // True when the w x h rectangle at (x, y) of back_buffer holds any colour but black.
 bool any_drawn(int x, int y, int w, int h);
 

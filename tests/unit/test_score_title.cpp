@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "shell/shell.h"
 #include "support.h"
@@ -9,141 +10,89 @@
 
 namespace {
 
-// The score line as the window shows it: "SCORE: " and one character per place,
-// ' ' for a place left black and '?' for anything that is not a plain glyph.
-std::string score_shown() {
-    BITMAP *glyph = create_bitmap(56, 8);
-    auto matches = [&](const std::string &text, int x0, int w) {
-        clear_bitmap(glyph);
-        textout_ex(glyph, font, text.c_str(), 0, 0, palette_color[15], 0);
-        for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < w; ++x)
-                if (getpixel(glyph, x, y) != getpixel(game.back_buffer, x0 + x, y)) return false;
-        return true;
-    };
-    std::string shown = matches("SCORE: ", 0, 56) ? "SCORE: " : "?";
-    for (int p = 8; p >= 0; --p) {
-        char c = '?';
-        for (char d : std::string(" 0123456789"))
-            if (matches(std::string(1, d), 56 + 10 * (8 - p), 8)) c = d;
-        shown += c;
-    }
-    destroy_bitmap(glyph);
-    return shown;
+// True when the score line reads "SCORE: " and then `digits`, one per place
+// from the top down, where ' ' stands for a place left black.
+bool score_reads(const char *digits) {
+    BITMAP *want = create_bitmap(144, 8);
+    clear_bitmap(want);
+    textout_ex(want, font, "SCORE: ", 0, 0, palette_color[15], 0);
+    for (int i = 0; i < 9; ++i) textprintf_ex(want, font, 56 + 10 * i, 0, palette_color[15], 0, "%c", digits[i]);
+    bool same = true;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 144; ++x) same = same && getpixel(want, x, y) == getpixel(game.back_buffer, x, y);
+    destroy_bitmap(want);
+    return same;
 }
 
-int music_starts() {
-    int n = 0;
-    for (const SoundCall &c : sounds) n += c.play && c.sample == game.music_sample;
-    return n;
-}
-
-// One pass brings every digit back into 0..9: a digit above 9 clears itself and
-// everything below it, carries exactly 1 on, and the top digit wraps to zero.
+// One pass: a digit above 9 clears itself and all below, carries exactly 1, and
+// the top one wraps. So 70 + 50 is 100, not 120, and nine nines and a kill are 0.
 TEST(ScoreCarry, OnePassSettlesEveryChain) {
     const struct { int in[9], out[9]; } cases[] = {
-        {{0, 12}, {0, 0, 1}},                                   // 70 + 50 is 100, not 120
-        {{0, 14, 9, 9}, {0, 0, 0, 0, 1}},                       // 990 + 50 carries twice
-        {{10, 3}, {0, 4}},
-        {{0, 4, 2, 15}, {0, 0, 0, 0, 1}},                       // the places below are cleared too
-        {{0, 0, 0, 0, 0, 0, 0, 0, 10}, {}},                     // no tenth digit
-        {{0, 14, 9, 9, 9, 9, 9, 9, 9}, {}},                     // nine nines and a kill
-        {{0, 9, 9, 9, 9, 9, 9, 9, 9}, {0, 9, 9, 9, 9, 9, 9, 9, 9}},
-    };
+        {{0, 12}, {0, 0, 1}}, {{0, 4, 2, 15}, {0, 0, 0, 0, 1}}, {{0, 14, 9, 9, 9, 9, 9, 9, 9}, {}},
+        {{0, 9, 9, 9, 9, 9, 9, 9, 9}, {0, 9, 9, 9, 9, 9, 9, 9, 9}}};
     for (const auto &c : cases) {
         std::memcpy(game.score.digit, c.in, sizeof c.in);
         carry_score();
-        for (int p = 0; p < 9; ++p) EXPECT_EQ(game.score.digit[p], c.out[p]) << "place " << p;
+        EXPECT_EQ(std::memcmp(game.score.digit, c.out, sizeof c.out), 0) << c.in[1] << " " << c.in[3];
     }
 }
 
-TEST(ScoreLine, ATensDigitAboveNineLeavesItsPlaceEmptyForOneFrame) {
+// A kill adds 5 to the tens after the frame's carry, so that place is black for
+// one frame. A hit then ends the game within the walk: that frame shows the title
+// and the score, the level does not end at row 10, and the music plays on.
+TEST(ScoreLine, AKillLeavesTheTensEmptyForOneFrameAndAHitShowsTheTitleAtOnce) {
     start_empty_play();
-    run_frames(1);
-    EXPECT_EQ(score_shown(), "SCORE: 000000000");
     game.scoring_flag = SCORE_ON;
     game.score.digit[1] = 7;
     game.grid[game.top_row + 10][5] = CELL_WALKER_FIRST + 2;  // walker 2 at screen (50, 100)
     game.player_shots[2] = {SHOT_FLYING, 60, 125};
     run_frames(1);
-    EXPECT_EQ(game.score.digit[1], 12);
-    EXPECT_EQ(score_shown(), "SCORE: 0000000 0");
-    EXPECT_FALSE(any_drawn(220, 8, 97, 12)) << "no banner while kills count";
+    EXPECT_TRUE(score_reads("0000000 0"));
+    EXPECT_FALSE(any_drawn(220, 8, 97, 12));
     run_frames(1);
-    EXPECT_EQ(score_shown(), "SCORE: 000000100");
-    stop_headless();
-}
-
-// The banner is drawn before the world in play and editor; the title picture,
-// which covers the whole window, leaves no place for it on the title screen.
-TEST(ScoreLine, ShownInEveryModeWithTheBannerOnlyInPlayAndEditor) {
-    for (int mode : {MODE_TITLE, MODE_PLAY, MODE_EDITOR}) {
-        if (mode == MODE_PLAY) start_empty_play(); else start_headless(mode);
-        run_frames(2);
-        EXPECT_EQ(score_shown(), "SCORE: 000000000") << "mode " << mode;
-        EXPECT_EQ(shows_sprite(SPR_BANNER, 220, 0), mode != MODE_TITLE) << "mode " << mode;
-        EXPECT_EQ(shows_sprite(SPR_TITLE_1, 0, 0, 8), mode == MODE_TITLE) << "mode " << mode;
-        stop_headless();
-    }
-}
-
-// update_title sees 1, 2, ..., 900, 0, 1, ...; the four frames that fall between
-// two bands keep the picture of the band before them.
-TEST(TitleScreen, BandsAndTheirBoundaryFramesFollowTheCycle) {
-    const struct { int seen, picture; } cases[] = {
-        {1, 1}, {299, 1}, {300, 1}, {301, 2}, {499, 2}, {500, 2}, {501, 1}, {699, 1},
-        {700, 1}, {701, 2}, {899, 2}, {900, 2}, {0, 1}};
-    start_headless(MODE_TITLE);
-    for (const auto &c : cases) {
-        game.title_frame = c.seen == 0 ? 900 : c.seen - 1;
-        run_frames(1);
-        EXPECT_EQ(game.title_frame, c.seen);
-        EXPECT_TRUE(shows_sprite(c.picture == 1 ? SPR_TITLE_1 : SPR_TITLE_2, 0, 0, 8)) << c.seen;
-        EXPECT_FALSE(shows_sprite(c.picture == 1 ? SPR_TITLE_2 : SPR_TITLE_1, 0, 0, 8)) << c.seen;
-    }
-    stop_headless();
-}
-
-// A walker shot inside the ship's box ends the game within the walk: that very
-// frame shows the title, the level does not end although the view is at row 10,
-// and neither the hit nor the next game starts the music again.
-TEST(TitleScreen, AHitShowsTheTitleAtOnceAndTheMusicPlaysOnFromTheFirstFrame) {
-    start_headless(MODE_TITLE);
-    run_frames(1);
-    ASSERT_EQ(music_starts(), 1);
-    EXPECT_EQ(sounds[0].vol, 255); EXPECT_EQ(sounds[0].pan, 175); EXPECT_EQ(sounds[0].freq, 1000);
-    EXPECT_NE(sounds[0].loop, 0);
-    EXPECT_EQ(game.music_state, 2);
-    EXPECT_EQ(game.title_frame, 1);
-    EXPECT_TRUE(shows_sprite(SPR_TITLE_1, 0, 0, 8));
-    run_frames(1, {KEY_S});
-    std::memset(game.grid, 0, sizeof game.grid);
-    game.grid[25][15] = CELL_PLAYER;
-    run_frames(2);
+    EXPECT_TRUE(score_reads("000000100"));
     set_scroll_y(100);  // the level would end in this frame
     game.level_number = 4;
-    game.title_frame = 99;
     game.grid[game.top_row + 30][2] = CELL_WALKER_FIRST + 1;  // walker 1 low on the screen
     game.walker_shots[5][1] = {SHOT_FLYING, 160, 260};
     run_frames(1);
     EXPECT_EQ(game.mode, MODE_TITLE);
     EXPECT_TRUE(shows_sprite(SPR_TITLE_1, 0, 0, 8));
+    EXPECT_TRUE(score_reads("000000100"));
     EXPECT_EQ(game.level_number, 4);
-    EXPECT_EQ(game.scroll_y, 100);
-    EXPECT_EQ(game.title_frame, 100);
-    run_frames(30);
     run_frames(1, {KEY_S});
-    run_frames(5);  // too soon for any enemy of the new level to have fired
-    EXPECT_EQ(game.mode, MODE_PLAY);
-    EXPECT_EQ(music_starts(), 1);
+    for (const SoundCall &c : sounds) EXPECT_FALSE(c.play && c.sample == game.music_sample);
     stop_headless();
 }
 
-TEST(TitleScreen, TheEditorStopsTheMusicEveryFrameAndNeverStartsIt) {
-    start_headless(MODE_EDITOR);
-    run_frames(5);
-    ASSERT_EQ(sounds.size(), 5u);
-    for (const SoundCall &c : sounds) EXPECT_TRUE(!c.play && c.sample == game.music_sample);
+// The banner shows in play and the editor only, the title picture on the title
+// only; the title starts the music once, the editor stops it every frame.
+TEST(ScoreLine, ShownInEveryModeWithBannerAndMusicAsTheModeWants) {
+    for (int mode : {MODE_TITLE, MODE_PLAY, MODE_EDITOR}) {
+        SCOPED_TRACE("mode " + std::to_string(mode));
+        if (mode == MODE_PLAY) start_empty_play(); else start_headless(mode);
+        run_frames(2);
+        EXPECT_TRUE(score_reads("000000000"));
+        EXPECT_EQ(shows_sprite(SPR_BANNER, 220, 0), mode != MODE_TITLE);
+        EXPECT_EQ(shows_sprite(SPR_TITLE_1, 0, 0, 8), mode == MODE_TITLE);
+        EXPECT_EQ(sounds.size(), mode == MODE_EDITOR ? 2u : mode == MODE_TITLE ? 1u : 0u);
+        for (const SoundCall &c : sounds)
+            EXPECT_TRUE(c.sample == game.music_sample && c.play == (mode == MODE_TITLE) &&
+                        (!c.play || (c.vol == 255 && c.pan == 175 && c.freq == 1000 && c.loop != 0)));
+        stop_headless();
+    }
+}
+
+// The cycle runs ..., 900, 0, 1, ...; a band's edge keeps the band before it.
+TEST(TitleScreen, BandsAtTheirEdgesAndTheWrap) {
+    start_headless(MODE_TITLE);
+    const std::pair<int, int> edges[] = {{300, 1}, {301, 2}, {500, 2}, {501, 1}, {700, 1}, {701, 2}, {900, 2}, {0, 1}};
+    for (auto [seen, picture] : edges) {
+        game.title_frame = seen == 0 ? 900 : seen - 1;
+        run_frames(1);
+        EXPECT_EQ(game.title_frame, seen);
+        EXPECT_TRUE(shows_sprite(picture == 1 ? SPR_TITLE_1 : SPR_TITLE_2, 0, 0, 8)) << seen;
+    }
     stop_headless();
 }
 
