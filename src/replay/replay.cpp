@@ -138,6 +138,9 @@ bool Replay::start(int mode) {
     // and a clock that reads 0 until the script sets it.
     install_allegro(SYSTEM_NONE, &errno, nullptr);
     set_color_depth(32);
+    // The window's graphics mode brings the default palette, which the score
+    // line's colour comes from; without one the text would be drawn black.
+    set_palette(default_palette);
     black_screen = create_bitmap(VIEW_W, VIEW_H);
     clear_bitmap(black_screen);
     game.back_buffer = create_bitmap(VIEW_W, VIEW_H);

@@ -33,6 +33,10 @@ for f in before.bmp title.bmp; do
 done
 [ "$(tail -c +55 before.bmp | tr -d '\0' | wc -c)" -eq 0 ] || fail "the screen before the first frame is not black"
 [ "$(tail -c +55 title.bmp | tr -d '\0' | wc -c)" -gt 10000 ] || fail "the title screenshot is (nearly) black"
+# The score line is white text: in the editor, on black, its corner must hold white.
+printf 'frames 1\nscreenshot editor.bmp\n' | "$replay" --start-mode editor
+[ "$(convert editor.bmp -crop 150x8+0+0 -format '%[fx:minima.r<0.5 && maxima.b>0.9]' info:)" = 1 ] ||
+  fail "the score line is not drawn in white"
 
 # Same script, same bytes: random keys, clock changes and view jumps with a
 # whole dump (and its sounds) every 10 lines, in each start mode.
