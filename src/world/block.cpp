@@ -7,25 +7,23 @@
 #include "world.h"
 
 namespace {
-// Strictly inside the 41 x 41 box at (bx, by): bx < x < bx + 41, by < y < by + 41.
-bool inside_block(const PlayerShot &shot, int32_t bx, int32_t by) {
-    return point_in_box(shot.x, shot.y, bx, by, BLOCK_BOX, BLOCK_BOX);
-}
-
-// Makes idle every shot of a whole [slot][owner] table that lies inside the block
-// (only the flying ones when asked). No shot's test depends on another's, so the
-// table is walked in memory order, which keeps this cheap enough for every block
-// in view against every enemy shot.
-template <size_t SLOTS, size_t OWNERS>
-void stop_shots(PlayerShot (&table)[SLOTS][OWNERS], int32_t bx, int32_t by, bool only_flying) {
-    // bx < x < bx + 41 as one unsigned range check: nearly every shot misses, and
-    // one well-predicted branch per axis beats two coin-flip ones.
+// Makes idle every shot among `count` in a row that lies strictly inside the block,
+// bx < x < bx + 41 and by < y < by + 41 (only the flying ones when asked). No
+// shot's test depends on another's, so a [slot][owner] table is walked in memory
+// order; each axis is one unsigned range check, since nearly every shot misses
+// and one well-predicted branch beats two coin-flip ones. This runs for every
+// block in view against every enemy shot.
+void stop_shots(PlayerShot *shot, size_t count, int32_t bx, int32_t by, bool only_flying) {
     const uint32_t left = static_cast<uint32_t>(bx) + 1, top = static_cast<uint32_t>(by) + 1;
-    PlayerShot *shot = &table[0][0];
-    for (size_t n = 0; n < SLOTS * OWNERS; ++n, ++shot)
+    for (; count > 0; --count, ++shot)
         if (static_cast<uint32_t>(shot->x) - left < BLOCK_BOX - 1 && static_cast<uint32_t>(shot->y) - top < BLOCK_BOX - 1 &&
             (!only_flying || shot->state == SHOT_FLYING))
             shot->state = SHOT_IDLE;
+}
+
+template <size_t SLOTS, size_t OWNERS>
+void stop_shots(PlayerShot (&table)[SLOTS][OWNERS], int32_t bx, int32_t by, bool only_flying) {
+    stop_shots(&table[0][0], SLOTS * OWNERS, bx, by, only_flying);
 }
 
 // The ship's left-edge strip against the block, with the vertical reach of each key.
@@ -58,8 +56,7 @@ void step_block(int32_t col, int32_t row) {
     if (held(KEY_UP) && ship_touches(bx, by, -5)) set_scroll_y(game.scroll_y + PUSH_STEP);
     if (held(KEY_DOWN) && ship_touches(bx, by, 40)) set_scroll_y(game.scroll_y - PUSH_STEP);
 
-    for (PlayerShot &shot : game.player_shots)
-        if (shot.state == SHOT_FLYING && inside_block(shot, bx, by)) shot.state = SHOT_IDLE;
+    stop_shots(game.player_shots, SHOT_SLOTS, bx, by, true);
 
     draw_sprite_region(SPR_BLOCK, bx, row * CELL_SIZE - game.scroll_y);
 }
