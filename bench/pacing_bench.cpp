@@ -10,10 +10,10 @@
 #include <sys/resource.h>
 #include <vector>
 
-#include "reset/reset.h"
-#include "shell/game_state.h"
+#include "core/game_state.h"
 #include "shell/pacer.h"
 #include "shell/shell.h"
+#include "shell/startup.h"
 
 namespace {
 
@@ -40,21 +40,7 @@ int64_t cpu_ns() {
     return ns(usage.ru_utime) + ns(usage.ru_stime);
 }
 
-// The same start-up as the game's.
-bool open_game() {
-    if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) return false;
-    install_keyboard();
-    install_timer();
-    install_sound(DIGI_AUTODETECT, MIDI_NONE, "");
-    set_window_title("");
-    set_color_depth(32);
-    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, VIEW_W, VIEW_H, 0, 0) != 0) return false;
-    game.back_buffer = create_bitmap(SCREEN_W, SCREEN_H);
-    clear_bitmap(game.back_buffer);
-    start_mode = MODE_TITLE;
-    reset_world();
-    return load_assets();
-}
+bool open_game() { return start_window(MODE_TITLE) == START_OK; }
 
 double percentile(const std::vector<double> &sorted, double p) {
     return sorted[static_cast<size_t>(p / 100.0 * (sorted.size() - 1) + 0.5)];
@@ -79,7 +65,7 @@ int main() {
     for (int i = 0; i < FRAMES; ++i) run_frame(WINDOW);
     const int64_t cpu_used = cpu_ns() - cpu_start;
     const int64_t wall = wakes.back() - wakes.front();
-    release_assets();
+    stop_game();
 
     std::vector<double> ms;
     for (size_t i = 1; i < wakes.size(); ++i) ms.push_back((wakes[i] - wakes[i - 1]) / 1e6);

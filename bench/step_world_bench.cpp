@@ -8,10 +8,11 @@
 
 #include "level/level.h"
 #include "reset/reset.h"
-#include "shell/clock.h"
-#include "shell/game_state.h"
+#include "core/clock.h"
+#include "core/game_state.h"
 #include "shell/shell.h"
-#include "shell/sound.h"
+#include "shell/startup.h"
+#include "core/sound.h"
 #include "world/world.h"
 
 namespace {
@@ -27,15 +28,10 @@ const FramePlatform HEADLESS = {no_wait, present, no_keys};
 void start(int mode) {
     static bool up = false;
     if (!up) {
-        install_allegro(SYSTEM_NONE, &errno, nullptr);
-        set_color_depth(32);
-        memory_screen = create_bitmap(VIEW_W, VIEW_H);
         set_sound_hook(ignore_sound);
         pin_clock_seconds(0);
-        start_mode = MODE_TITLE;
-        game.back_buffer = create_bitmap(VIEW_W, VIEW_H);
-        reset_world();
-        if (!load_assets()) std::exit(2);
+        if (start_headless(MODE_TITLE) != START_OK) std::exit(2);
+        memory_screen = create_bitmap(VIEW_W, VIEW_H);
         up = true;
     }
     reset_world();

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "../src/shell/constants.h"
+#include "core/constants.h"
 
 namespace {
 

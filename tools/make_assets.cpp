@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "assets/atlas.h"
-#include "shell/constants.h"
+#include "core/constants.h"
 
 namespace {
 

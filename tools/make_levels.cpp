@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "level/level.h"
-#include "shell/game_state.h"
+#include "core/game_state.h"
 
 namespace {
 

@@ -1,11 +1,10 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include "../level/level.h"
-#include "../shell/game_state.h"
-#include "../shell/shell.h"
-#include "../world/world.h"
-#include "atlas.h"
+#include "assets/assets.h"
+#include "level/level.h"
+#include "core/game_state.h"
+#include "assets/atlas.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "atlas.h"
+#include "assets/atlas.h"
 
-#include "../shell/game_state.h"
+#include "core/game_state.h"
 
 void draw_sprite_region(SpriteName name, int32_t x, int32_t y) {
     const SpriteRegion &r = ATLAS[name];

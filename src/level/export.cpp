@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "../shell/game_state.h"
-#include "level.h"
+#include "core/game_state.h"
+#include "level/level.h"
 
 namespace {
 

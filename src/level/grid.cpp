@@ -1,7 +1,7 @@
-#include "level.h"
+#include "level/level.h"
 
-#include "../shell/game_state.h"
-#include "level_table.h"
+#include "core/game_state.h"
+#include "level/level_table.h"
 
 bool in_grid(int32_t row, int32_t col) { return row >= 0 && row < GRID_ROWS && col >= 0 && col < GRID_COLS; }
 

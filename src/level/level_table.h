@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "../shell/constants.h"
+#include "core/constants.h"
 
 extern const int32_t LEVEL_TABLE[];
 extern const int32_t LEVEL_TABLE_SIZE;

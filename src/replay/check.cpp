@@ -3,12 +3,12 @@
 #include <cstring>
 
 #include "level/level.h"
-#include "shell/geometry.h"
+#include "core/geometry.h"
 
 namespace {
 
 // Names are built only once something is wrong: the checks run every frame.
-bool state_ok(const PlayerShot &shot) { return shot.state == SHOT_IDLE || shot.state == SHOT_FLYING; }
+bool state_ok(const Shot &shot) { return shot.state == SHOT_IDLE || shot.state == SHOT_FLYING; }
 bool slot_ok(int32_t slot) { return slot >= ENEMY_FIRST_SLOT && slot <= ENEMY_LAST_SLOT; }
 
 std::string indexed(const char *table, int32_t i) { return std::string(table) + "[" + std::to_string(i) + "]"; }
@@ -24,7 +24,7 @@ std::string bad_slot(const std::string &owner, int32_t slot) {
 // An enemy table and its shot table [slot][owner].
 template <typename Owner, size_t N>
 bool enemies_ok(const char *name, const Owner (&owners)[N], const char *shots_name,
-                const PlayerShot (&shots)[SHOT_SLOTS][N], std::string &what) {
+                const Shot (&shots)[SHOT_SLOTS][N], std::string &what) {
     for (size_t k = 0; k < N; ++k) {
         const int32_t owner = static_cast<int32_t>(k);
         if (!slot_ok(owners[k].next_slot)) {

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/game_state.h"
+#include "core/game_state.h"
 
 class Checker {
 public:

@@ -5,7 +5,7 @@
 
 #include "json.h"
 #include "script.h"
-#include "shell/game_state.h"
+#include "core/game_state.h"
 #include "sound_log.h"
 
 namespace {
@@ -30,7 +30,7 @@ constexpr Field special(const char *name, Field::Kind kind) {
     return {name, kind, 0, 0, 0, nullptr, nullptr, 0, 0, 0};
 }
 
-#define SHOT_FIELD(f) number(#f, offsetof(PlayerShot, f))
+#define SHOT_FIELD(f) number(#f, offsetof(Shot, f))
 constexpr Field SHOT_MEMBERS[] = {SHOT_FIELD(state), SHOT_FIELD(x), SHOT_FIELD(y)};
 #undef SHOT_FIELD
 
@@ -60,7 +60,7 @@ constexpr Field TURRET_MEMBERS[] = {
 #undef TURRET_FIELD
 
 // A record added to the game without a row here would silently go missing from the dump.
-static_assert(std::size(SHOT_MEMBERS) * sizeof(int32_t) == sizeof(PlayerShot));
+static_assert(std::size(SHOT_MEMBERS) * sizeof(int32_t) == sizeof(Shot));
 static_assert(std::size(WALKER_MEMBERS) * sizeof(int32_t) == sizeof(Walker));
 static_assert(std::size(TURRET_MEMBERS) * sizeof(int32_t) == sizeof(Turret));
 
@@ -69,8 +69,8 @@ constexpr Field SHOT = record(SHOT_MEMBERS);
 constexpr Field WALKER = record(WALKER_MEMBERS);
 constexpr Field TURRET = record(TURRET_MEMBERS);
 constexpr Field GRID_ROW = array("", 0, GRID_COLS, sizeof(int32_t), &ONE_NUMBER);
-constexpr Field WALKER_SHOT_ROW = array("", 0, WALKER_SLOTS, sizeof(WalkerShot), &SHOT);
-constexpr Field TURRET_SHOT_ROW = array("", 0, TURRET_SLOTS, sizeof(TurretShot), &SHOT);
+constexpr Field WALKER_SHOT_ROW = array("", 0, WALKER_SLOTS, sizeof(Shot), &SHOT);
+constexpr Field TURRET_SHOT_ROW = array("", 0, TURRET_SLOTS, sizeof(Shot), &SHOT);
 
 #define GAME_NUMBER(f) number(#f, offsetof(GameState, f))
 #define GAME_TABLE(f, count, element) array(#f, offsetof(GameState, f), count, sizeof(game.f[0]), element)

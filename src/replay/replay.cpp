@@ -1,3 +1,6 @@
+// Folder replay/, a program on top of the game.
+// May include: core level assets world reset shell replay
+//
 // upshot-replay: runs the game's own frame loop headless from a script of held
 // keys and prints its state as JSON. See the usage text below.
 #include <allegro.h>
@@ -9,11 +12,11 @@
 
 #include "check.h"
 #include "fields.h"
-#include "reset/reset.h"
 #include "script.h"
-#include "shell/clock.h"
-#include "shell/game_state.h"
+#include "core/clock.h"
+#include "core/game_state.h"
 #include "shell/shell.h"
+#include "shell/startup.h"
 #include "sound_log.h"
 
 namespace {
@@ -92,7 +95,7 @@ bool Replay::run_frames(const Command &cmd) {
         if (checking_ && !checker_.check(what))
             return fail(EXIT_CHECK_FAILED, "frame " + std::to_string(frame_) + ": check failed: " + what);
         if (!going_on) {  // Escape: the game's own shutdown
-            release_assets();
+            stop_game();
             std::fputs("{\"exit\":0}\n", stdout);
             return false;
         }
@@ -134,26 +137,14 @@ bool Replay::screenshot(const Command &cmd) {
 }
 
 bool Replay::start(int mode) {
-    // The library without a display or sound, memory bitmaps, the keys released
-    // and a clock that reads 0 until the script sets it.
-    install_allegro(SYSTEM_NONE, &errno, nullptr);
-    set_color_depth(32);
-    // The window's graphics mode brings the default palette, which the score
-    // line's colour comes from; without one the text would be drawn black.
-    set_palette(default_palette);
-    black_screen = create_bitmap(VIEW_W, VIEW_H);
-    clear_bitmap(black_screen);
-    game.back_buffer = create_bitmap(VIEW_W, VIEW_H);
-    clear_bitmap(game.back_buffer);
-    set_projection_viewport(0, 0, VIEW_W, VIEW_H);
+    // The keys released and a clock that reads 0 until the script sets it.
     poll_held();
     pin_clock_seconds(0);
     sounds_.install();
-    start_mode = mode;
-    reset_world();
-    if (load_assets()) return true;
-    release_assets();  // load_assets has said which file is wrong
-    return false;
+    if (start_headless(mode) != START_OK) return false;  // load_assets has said which file is wrong
+    black_screen = create_bitmap(VIEW_W, VIEW_H);
+    clear_bitmap(black_screen);
+    return true;
 }
 
 int Replay::run(std::FILE *script) {

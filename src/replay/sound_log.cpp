@@ -1,7 +1,7 @@
 #include "sound_log.h"
 
 #include "json.h"
-#include "shell/game_state.h"
+#include "core/game_state.h"
 
 namespace {
 SoundLog *active = nullptr;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/sound.h"
+#include "core/sound.h"
 
 class SoundLog {
 public:

@@ -1,13 +1,13 @@
-#include "reset.h"
+#include "reset/reset.h"
 
-#include "../level/level.h"
-#include "../shell/game_state.h"
-#include "../shell/random.h"
+#include "level/level.h"
+#include "core/game_state.h"
+#include "core/random.h"
 
 namespace {
-void idle_shot(PlayerShot &shot) { shot = {SHOT_IDLE, 0, 0}; }
+void idle_shot(Shot &shot) { shot = {SHOT_IDLE, 0, 0}; }
 
-void reset_turrets(Turret (&turrets)[TURRET_SLOTS], TurretShot (&shots)[SHOT_SLOTS][TURRET_SLOTS]) {
+void reset_turrets(Turret (&turrets)[TURRET_SLOTS], Shot (&shots)[SHOT_SLOTS][TURRET_SLOTS]) {
     for (int32_t t = 0; t < TURRET_SLOTS; ++t) {
         Turret &turret = turrets[t];
         turret.x = turret.y = 0;
@@ -39,7 +39,7 @@ void reset_world() {
     game.next_right_turret_code = EDITOR_FIRST_RIGHT_TURRET_CODE;
     game.next_left_turret_code = EDITOR_FIRST_LEFT_TURRET_CODE;
     game.next_walker_code = EDITOR_FIRST_WALKER_CODE;
-    for (PlayerShot &shot : game.player_shots) idle_shot(shot);
+    for (Shot &shot : game.player_shots) idle_shot(shot);
 
     for (int32_t k = 0; k < WALKER_SLOTS; ++k) {
         Walker &w = game.walkers[k];

@@ -1,3 +1,5 @@
+// Folder reset/, a rules tier: the world reset.
+// May include: core level reset
 #pragma once
 
 // Brings the player's counters and every enemy and shot table back to their start

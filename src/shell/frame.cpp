@@ -1,11 +1,8 @@
 #include <allegro.h>
 
-#include "../world/world.h"
-#include "game_state.h"
-#include "shell.h"
-
-GameState game;
-int start_mode = MODE_TITLE;
+#include "world/world.h"
+#include "core/game_state.h"
+#include "shell/shell.h"
 
 // The twelve steps of one displayed frame, each testing the mode as it stands
 // when it runs: a hit in step_world already brings the title picture in step 5.

@@ -1,11 +1,11 @@
 #include <allegro.h>
 
-#include "../level/level.h"
-#include "../reset/reset.h"
-#include "../world/world.h"
-#include "game_state.h"
-#include "shell.h"
-#include "sound.h"
+#include "level/level.h"
+#include "reset/reset.h"
+#include "world/world.h"
+#include "core/game_state.h"
+#include "shell/shell.h"
+#include "core/sound.h"
 
 namespace {
 

@@ -2,11 +2,8 @@
 #include <allegro.h>
 #include <cstdlib>
 
-#include "game_state.h"
-#include "startup.h"
+#include "core/constants.h"
+#include "shell/startup.h"
 
-int main() {
-    start_mode = START_MODE;
-    std::exit(run_game());
-}
+int main() { std::exit(run_game(START_MODE)); }
 END_OF_MAIN()

@@ -1,4 +1,4 @@
-#include "pacer.h"
+#include "shell/pacer.h"
 
 #include <cerrno>
 #include <ctime>

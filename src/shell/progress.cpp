@@ -1,8 +1,8 @@
-#include "../level/level.h"
-#include "../reset/reset.h"
-#include "../world/world.h"
-#include "game_state.h"
-#include "shell.h"
+#include "level/level.h"
+#include "reset/reset.h"
+#include "world/world.h"
+#include "core/game_state.h"
+#include "shell/shell.h"
 
 // At the top of a level the next one starts from its bottom: 2, 3, 4, 5, 2, ...
 // Pushes can carry the view past row 10 between two tests, so any row at or

@@ -1,8 +1,8 @@
 #include <allegro.h>
 
-#include "game_state.h"
-#include "shell.h"
-#include "../assets/atlas.h"
+#include "core/game_state.h"
+#include "shell/shell.h"
+#include "assets/atlas.h"
 
 // One pass from the lowest digit up. A digit above 9 becomes 0 with every digit
 // below it, whatever its excess, and carries exactly 1; the top digit wraps.

@@ -1,3 +1,8 @@
+// Folder shell/, the top tier: the frame loop, the keys, the score line, the
+// title screen, level progression, start-up and main. Nothing includes it but
+// the programs built on the game (the replay tool, tests, benchmarks, tools).
+// May include: core level assets world reset shell
+//
 // The steps of the frame loop and the start-up, each a plain procedure over `game`.
 #pragma once
 
@@ -16,12 +21,6 @@ void check_level_end();
 // Keys, applied once a frame after the poll.
 void apply_keys();
 void start_play();
-
-// Assets. load_assets also gives the game its start values and its first level.
-// It returns false, having said on stderr which file is wrong and why, when an
-// asset is missing, unreadable or too small.
-bool load_assets();
-void release_assets();
 
 // What the frame loop needs from the machine it runs on; the game uses the
 // window, the keyboard and a steady clock, the replay tool memory and a script.

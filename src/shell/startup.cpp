@@ -1,19 +1,25 @@
-#include "startup.h"
+#include "shell/startup.h"
 
 #include <allegro.h>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "../reset/reset.h"
-#include "game_state.h"
-#include "pacer.h"
-#include "shell.h"
+#include "assets/assets.h"
+#include "core/game_state.h"
+#include "reset/reset.h"
+#include "shell/pacer.h"
+#include "shell/shell.h"
 
 namespace {
+
+// The library ignores this value under X11; the game has always stored it
+// before opening its window.
+constexpr int GFX_CAPABILITIES_AT_START = GFX_HW_VRAM_BLIT_MASKED;
 
 FramePacer pacer;
 // Written by the library's window thread when the close button is pressed.
@@ -35,6 +41,18 @@ void install_sound_quietly() {
     if (null_fd >= 0) close(null_fd);
 }
 
+// The steps both start-ups share, once the library has its screen.
+StartStatus start_game_state(int mode) {
+    game.back_buffer = create_bitmap(VIEW_W, VIEW_H);
+    clear_bitmap(game.back_buffer);
+    set_projection_viewport(0, 0, VIEW_W, VIEW_H);
+    start_mode = mode;
+    reset_world();
+    if (load_assets()) return START_OK;
+    release_assets();
+    return START_BAD_ASSET;
+}
+
 void wait_for_frame() { pacer_wait(pacer); }
 void show_frame() { blit(game.back_buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H); }
 void poll_keys() {
@@ -46,10 +64,10 @@ const FramePlatform WINDOW = {wait_for_frame, show_frame, poll_keys};
 
 }  // namespace
 
-int run_game() {
+StartStatus start_window(int mode) {
     // Without a display the library cannot start, and its keyboard would crash.
-    if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) return 1;
-    gfx_capabilities = 0x20000;
+    if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) return START_NO_WINDOW;
+    gfx_capabilities = GFX_CAPABILITIES_AT_START;
     install_keyboard();
     install_timer();
     install_sound_quietly();
@@ -57,22 +75,36 @@ int run_game() {
     set_color_depth(32);  // so the pictures show their own colours
     if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, VIEW_W, VIEW_H, 0, 0) != 0) {
         set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
-        return 1;
+        return START_NO_WINDOW;
     }
     set_close_button_callback(on_close_button);
-    game.back_buffer = create_bitmap(SCREEN_W, SCREEN_H);
-    clear_bitmap(game.back_buffer);
-    set_projection_viewport(0, 0, SCREEN_W, SCREEN_H);
-    reset_world();
-    if (!load_assets()) {
-        release_assets();
-        set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
-        return 2;
-    }
+    const StartStatus status = start_game_state(mode);
+    if (status != START_OK) set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
+    return status;
+}
 
+StartStatus start_headless(int mode) {
+    static bool library_up = false;
+    if (!library_up) {
+        install_allegro(SYSTEM_NONE, &errno, nullptr);
+        set_color_depth(32);
+        // set_gfx_mode brings the default palette, which the score line's
+        // colour comes from; without it the text would be drawn black.
+        set_palette(default_palette);
+        library_up = true;
+    }
+    std::memset(static_cast<void *>(&game), 0, sizeof game);
+    return start_game_state(mode);
+}
+
+void stop_game() { release_assets(); }
+
+int run_game(int mode) {
+    const StartStatus status = start_window(mode);
+    if (status != START_OK) return status;
     pacer_start(pacer);
     while (run_frame(WINDOW)) {
     }
-    release_assets();
+    stop_game();
     return 0;
 }

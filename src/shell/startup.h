@@ -1,6 +1,26 @@
+// The game's one start-up, in its two forms: a real window for the game and
+// the editor, and headless for the replay tool, the tests and the benchmarks.
+// Both end in the same steps (back buffer, viewport, reset_world, load_assets),
+// so every program that starts the game starts it the same way.
 #pragma once
 
-// Start-up, the frame loop and shutdown of the windowed game. Returns the exit
-// status: 0 after Escape or the close button, 1 when no window can be opened,
-// 2 when an asset is missing or broken.
-int run_game();
+// Status of a start-up, and the process exit status when it fails.
+enum StartStatus { START_OK = 0, START_NO_WINDOW = 1, START_BAD_ASSET = 2 };
+
+// The library with its keyboard, timer and (quietly probed) sound, the
+// 320 x 320 window with the close button acting as Escape, then the game in
+// `mode`. On failure the library is back in text mode and nothing is loaded.
+StartStatus start_window(int mode);
+
+// The library without a display or sound (installed once per process), memory
+// bitmaps and the default palette that a window would bring; then the game,
+// zeroed first, in `mode`. Pin the clock and set a sound hook before calling.
+StartStatus start_headless(int mode);
+
+// Releases what either start-up made.
+void stop_game();
+
+// The windowed game from start to end: start_window, the frame loop at 60
+// frames a second until Escape or the close button, stop_game. Returns the
+// exit status.
+int run_game(int mode);

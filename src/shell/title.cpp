@@ -1,7 +1,7 @@
-#include "../assets/atlas.h"
-#include "game_state.h"
-#include "shell.h"
-#include "sound.h"
+#include "assets/atlas.h"
+#include "core/game_state.h"
+#include "shell/shell.h"
+#include "core/sound.h"
 
 void update_music() {
     if (game.mode == MODE_TITLE && game.music_state == OFF) {

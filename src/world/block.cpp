@@ -1,10 +1,10 @@
 #include <allegro.h>
 
-#include "../assets/atlas.h"
-#include "../shell/game_state.h"
-#include "../shell/geometry.h"
-#include "../shell/random.h"
-#include "world.h"
+#include "assets/atlas.h"
+#include "core/game_state.h"
+#include "core/geometry.h"
+#include "core/random.h"
+#include "world/world.h"
 
 namespace {
 // Makes idle every shot among `count` in a row that lies strictly inside the block,
@@ -13,7 +13,7 @@ namespace {
 // order; each axis is one unsigned range check, since nearly every shot misses
 // and one well-predicted branch beats two coin-flip ones. This runs for every
 // block in view against every enemy shot.
-void stop_shots(PlayerShot *shot, size_t count, int32_t bx, int32_t by, bool only_flying) {
+void stop_shots(Shot *shot, size_t count, int32_t bx, int32_t by, bool only_flying) {
     const uint32_t left = static_cast<uint32_t>(bx) + 1, top = static_cast<uint32_t>(by) + 1;
     for (; count > 0; --count, ++shot)
         if (static_cast<uint32_t>(shot->x) - left < BLOCK_BOX - 1 && static_cast<uint32_t>(shot->y) - top < BLOCK_BOX - 1 &&
@@ -22,7 +22,7 @@ void stop_shots(PlayerShot *shot, size_t count, int32_t bx, int32_t by, bool onl
 }
 
 template <size_t SLOTS, size_t OWNERS>
-void stop_shots(PlayerShot (&table)[SLOTS][OWNERS], int32_t bx, int32_t by, bool only_flying) {
+void stop_shots(Shot (&table)[SLOTS][OWNERS], int32_t bx, int32_t by, bool only_flying) {
     stop_shots(&table[0][0], SLOTS * OWNERS, bx, by, only_flying);
 }
 

@@ -1,8 +1,8 @@
-#include "../assets/atlas.h"
-#include "../level/level.h"
-#include "../shell/game_state.h"
-#include "../shell/geometry.h"
-#include "world.h"
+#include "assets/atlas.h"
+#include "level/level.h"
+#include "core/game_state.h"
+#include "core/geometry.h"
+#include "world/world.h"
 
 namespace {
 // Hands out the next code of an enemy range, or 0 once the range is used up.

@@ -1,6 +1,6 @@
-#include "../assets/atlas.h"
-#include "../shell/game_state.h"
-#include "world.h"
+#include "assets/atlas.h"
+#include "core/game_state.h"
+#include "world/world.h"
 
 // The ship sits at its screen-anchored cell plus its offsets; its shots rise in
 // screen coordinates and, when idle, ride at its nose.
@@ -15,7 +15,7 @@ void step_ship(int32_t col, int32_t row) {
 
     const int32_t ship_x = cx + game.player_off_x;
     const int32_t ship_y = cy + game.player_off_y - game.scroll_y;
-    for (PlayerShot &shot : game.player_shots) {
+    for (Shot &shot : game.player_shots) {
         if (shot.state == SHOT_FLYING) {
             shot.y -= PLAYER_SHOT_SPEED;
             if (shot.y < PLAYER_SHOT_TOP) shot.state = SHOT_IDLE;

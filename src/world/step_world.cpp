@@ -1,15 +1,10 @@
 #include <allegro.h>
 
-#include "../level/level.h"
-#include "../shell/game_state.h"
-#include "../shell/geometry.h"
-#include "../shell/random.h"
-#include "world.h"
-
-void set_scroll_y(int32_t y) {
-    game.scroll_y = y;
-    game.top_row = round_half_even(y, CELL_SIZE);
-}
+#include "level/level.h"
+#include "core/game_state.h"
+#include "core/geometry.h"
+#include "core/random.h"
+#include "world/world.h"
 
 bool held(int key_code) { return key[key_code] != 0; }
 

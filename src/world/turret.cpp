@@ -1,17 +1,17 @@
 #include <allegro.h>
 
-#include "../assets/atlas.h"
-#include "../shell/game_state.h"
-#include "../shell/geometry.h"
-#include "../shell/sound.h"
-#include "world.h"
+#include "assets/atlas.h"
+#include "core/game_state.h"
+#include "core/geometry.h"
+#include "core/sound.h"
+#include "world/world.h"
 
 namespace {
 
 // The two kinds of turret are one body; these are all their differences.
 struct TurretKind {
     Turret (&turrets)[TURRET_SLOTS];
-    TurretShot (&shots)[SHOT_SLOTS][TURRET_SLOTS];
+    Shot (&shots)[SHOT_SLOTS][TURRET_SLOTS];
     int32_t shot_dx;          // sideways step of a flying shot
     int32_t muzzle_x;         // idle shot x from the cell's left edge
     bool drift_before_hit;    // right-firing shots drift with the keys before the ship test
@@ -22,7 +22,7 @@ const TurretKind RIGHT_KIND = {game.right_turrets, game.right_turret_shots, TURR
                                SPR_RIGHT_TURRET};
 const TurretKind LEFT_KIND = {game.left_turrets, game.left_turret_shots, -TURRET_SHOT_DX, 0, false, SPR_LEFT_TURRET};
 
-void hit_ship_if_touched(const TurretShot &shot) {
+void hit_ship_if_touched(const Shot &shot) {
     if (game.mode == MODE_PLAY && point_in_box(shot.x, shot.y, game.player_x, game.player_y, SHIP_HIT_W, SHIP_HIT_H))
         game.mode = MODE_TITLE;
 }
@@ -50,7 +50,7 @@ void step_turret(const TurretKind &kind, int32_t n, int32_t col, int32_t row) {
     }
 
     // Only flying shots hurt a turret; each one inside the box counts.
-    for (const PlayerShot &shot : game.player_shots) {
+    for (const Shot &shot : game.player_shots) {
         if (shot.state != SHOT_FLYING || !point_in_box(shot.x, shot.y, t.x, t.y, TURRET_HIT_W, TURRET_HIT_H)) continue;
         t.explosion_x = t.x;
         t.explosion_y = t.y;
@@ -69,7 +69,7 @@ void step_turret(const TurretKind &kind, int32_t n, int32_t col, int32_t row) {
     }
 
     for (int32_t s = 0; s < SHOT_SLOTS; ++s) {
-        TurretShot &shot = kind.shots[s][n];
+        Shot &shot = kind.shots[s][n];
         if (shot.state == SHOT_FLYING) {
             shot.y += TURRET_SHOT_DY;
             shot.x += kind.shot_dx;

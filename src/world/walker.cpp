@@ -1,9 +1,9 @@
-#include "../assets/atlas.h"
-#include "../shell/game_state.h"
-#include "../shell/geometry.h"
-#include "../shell/random.h"
-#include "../shell/sound.h"
-#include "world.h"
+#include "assets/atlas.h"
+#include "core/game_state.h"
+#include "core/geometry.h"
+#include "core/random.h"
+#include "core/sound.h"
+#include "world/world.h"
 
 namespace {
 void kill_walker(Walker &w) {
@@ -45,7 +45,7 @@ void step_walker(int32_t k, int32_t col, int32_t row) {
     if (w.alive != ALIVE) return;
 
     // Every player shot counts, idle ones at the ship's nose too, once per slot.
-    for (const PlayerShot &shot : game.player_shots)
+    for (const Shot &shot : game.player_shots)
         if (point_in_box(shot.x, shot.y, w.x, w.y, WALKER_HIT_W, WALKER_HIT_H)) kill_walker(w);
 
     if (w.direction == DIR_LEFT) w.off_x -= 1;
@@ -70,7 +70,7 @@ void step_walker(int32_t k, int32_t col, int32_t row) {
 
     const int32_t body_x = cx + w.off_x, body_y = cy + w.off_y - game.scroll_y;
     for (int32_t s = 0; s < SHOT_SLOTS; ++s) {
-        WalkerShot &shot = game.walker_shots[s][k];
+        Shot &shot = game.walker_shots[s][k];
         if (shot.state == SHOT_FLYING) {
             shot.y += WALKER_SHOT_SPEED;
             if (shot.y > WALKER_SHOT_BOTTOM) shot.state = SHOT_IDLE;

@@ -1,3 +1,6 @@
+// Folder world/, a rules tier: the cells in view and their handlers.
+// May include: core level assets world
+//
 // The world: one walk over the cells in view per frame, in which every handler
 // updates its object and draws it at once.
 #pragma once
@@ -14,8 +17,6 @@ void step_right_turret(int32_t l, int32_t col, int32_t row);
 void step_left_turret(int32_t m, int32_t col, int32_t row);
 void step_cursor(int32_t col, int32_t row);
 
-// Moves the view and keeps top_row in step with it.
-void set_scroll_y(int32_t y);
 // True while an arrow key is held (the keyboard as last polled).
 bool held(int key_code);
 // What Up and Down add to the y of enemy shots and animations this frame, so

@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "reset/reset.h"
-#include "shell/clock.h"
+#include "core/clock.h"
 #include "shell/shell.h"
+#include "shell/startup.h"
 
 std::vector<SoundCall> sounds;
 
 namespace {
-bool library_up = false;
 std::vector<int> held_keys;
 
 void poll_held() {
@@ -20,37 +19,24 @@ void poll_held() {
 const FramePlatform HEADLESS = {[] {}, [] {}, poll_held};
 }  // namespace
 
-void start_headless(int mode) {
-    if (!library_up) {
-        install_allegro(SYSTEM_NONE, &errno, nullptr);
-        set_color_depth(32);
-        // The windowed start-up gets the default palette from set_gfx_mode;
-        // without it palette_color is all black and the score line is invisible.
-        set_palette(default_palette);
-        library_up = true;
-    }
-    std::memset(static_cast<void *>(&game), 0, sizeof game);
+void start_test_game(int mode) {
     sounds.clear();
     hold_keys({});
     pin_clock_seconds(0);
     set_sound_hook([](const SoundCall &call) { sounds.push_back(call); });
-    start_mode = mode;
-    game.back_buffer = create_bitmap(VIEW_W, VIEW_H);
-    clear_bitmap(game.back_buffer);
-    reset_world();
-    load_assets();
+    start_headless(mode);
 }
 
 void start_empty_play() {
-    start_headless(MODE_TITLE);
+    start_test_game(MODE_TITLE);
     run_frames(1, {KEY_S});
     std::memset(game.grid, 0, sizeof game.grid);
     game.grid[25][15] = CELL_PLAYER;
     sounds.clear();
 }
 
-void stop_headless() {
-    release_assets();
+void stop_test_game() {
+    stop_game();
     std::memset(static_cast<void *>(&game), 0, sizeof game);
 }
 

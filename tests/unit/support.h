@@ -6,20 +6,20 @@
 #include <vector>
 
 #include "assets/atlas.h"
-#include "shell/game_state.h"
-#include "shell/sound.h"
+#include "core/game_state.h"
+#include "core/sound.h"
 
 // Zeroes the game and runs the game's own start-up in the given mode:
 // reset_world, then load_assets. The clock reads 0 until a test pins it.
-void start_headless(int mode);
-// start_headless in the title mode, then S held for one frame; the level is
+void start_test_game(int mode);
+// start_test_game in the title mode, then S held for one frame; the level is
 // then emptied down to the ship's anchor (row 25, column 15) and the sounds of
 // the title frame are forgotten. The next frame is the first frame of play.
 void start_empty_play();
-// Releases what start_headless made.
-void stop_headless();
+// Releases what start_test_game made.
+void stop_test_game();
 
-// Every sound call since the last start_headless.
+// Every sound call since the last start_test_game.
 extern std::vector<SoundCall> sounds;
 
 // Holds exactly these keys for the next reads of key[].

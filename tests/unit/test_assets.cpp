@@ -7,6 +7,7 @@
 #include <string>
 
 #include "assets/atlas.h"
+#include "assets/assets.h"
 #include "shell/shell.h"
 #include "support.h"
 
@@ -21,8 +22,8 @@ static int mask_pixels(BITMAP *b, int x, int y, int w, int h) {
 }
 
 struct Assets : ::testing::Test {
-    void SetUp() override { start_headless(MODE_TITLE); ASSERT_TRUE(game.music_sample); }  // loaded last
-    void TearDown() override { stop_headless(); }
+    void SetUp() override { start_test_game(MODE_TITLE); ASSERT_TRUE(game.music_sample); }  // loaded last
+    void TearDown() override { stop_test_game(); }
 };
 
 // A picture is really there, the mask colour came through the file exactly
@@ -90,8 +91,8 @@ TEST(AssetLoading, AMissingOrBadFileFailsWithOneLineNamingIt) {
         {"data/effect.wav", [](const fs::path &d) { fs::resize_file(d / "effect.wav", 10); }},
         {"", [](const fs::path &) {}},  // left whole: it loads, and says at most one line
     };
-    start_headless(MODE_TITLE);  // brings the library up, then leaves the game empty
-    stop_headless();
+    start_test_game(MODE_TITLE);  // brings the library up, then leaves the game empty
+    stop_test_game();
     const fs::path root = fs::current_path(),
                    dir = fs::temp_directory_path() / ("upshot_assets_" + std::to_string(getpid()));
     fs::create_directories(dir);
@@ -103,7 +104,7 @@ TEST(AssetLoading, AMissingOrBadFileFailsWithOneLineNamingIt) {
         const bool ok = load_assets();
         const std::string message = testing::internal::GetCapturedStderr();
         fs::current_path(root);
-        stop_headless();
+        stop_test_game();
         EXPECT_EQ(ok, !*c.file) << message;
         EXPECT_TRUE(message.find(c.file) != message.npos && message.find('\n') == message.size() - 1) << message;
     }

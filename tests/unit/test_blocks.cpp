@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "shell/clock.h"
+#include "core/clock.h"
 #include "support.h"
 #include "world/world.h"
 
@@ -13,12 +13,12 @@ constexpr int COL = 10, ROW = 270, BX = 100, BY = 140;
 
 // Play on an empty grid.
 struct Blocks : ::testing::Test {
-    void SetUp() override { start_headless(MODE_PLAY); }
-    void TearDown() override { stop_headless(); }
+    void SetUp() override { start_test_game(MODE_PLAY); }
+    void TearDown() override { stop_test_game(); }
 };
 
 // The last slot of the last owner of each table, so every loop must reach it.
-PlayerShot *const SHOTS[] = {&game.player_shots[20], &game.walker_shots[20][100], &game.right_turret_shots[20][50],
+Shot *const SHOTS[] = {&game.player_shots[20], &game.walker_shots[20][100], &game.right_turret_shots[20][50],
                              &game.left_turret_shots[20][50]};
 enum { PLAYER, WALKER, RIGHT, LEFT };
 

@@ -11,8 +11,8 @@ namespace {
 // The template's cursor anchor is row 1, column 1: with the view at the bottom
 // the cursor lies over cell (257 + off_y / 10, 1 + off_x / 10).
 struct Editor : ::testing::Test {
-    void SetUp() override { start_headless(MODE_EDITOR); }
-    void TearDown() override { stop_headless(); }
+    void SetUp() override { start_test_game(MODE_EDITOR); }
+    void TearDown() override { stop_test_game(); }
     static void place(int brush, int off_x = 0, int off_y = 0) {
         game.brush = brush, game.cursor_off_x = off_x, game.cursor_off_y = off_y, game.place_request = ON;
         step_world();

@@ -50,13 +50,13 @@ TEST_F(Export, RightShiftWritesTheUntouchedTemplateInEveryHeldFrameOfTheEditorOn
         want += "\r\n";
         for (int c = 0; c <= 31; ++c) want += field(r == 25 && c == 15 ? " 1," : " 0,");
     }
-    start_headless(MODE_EDITOR);
+    start_test_game(MODE_EDITOR);
     run_frames(3, {KEY_RSHIFT});
     game.mode = MODE_PLAY;
     run_frames(1, {KEY_RSHIFT});
     EXPECT_EQ(game.exports, 3);
     EXPECT_TRUE(read_file(path) == want + "\r\n");
-    stop_headless();
+    stop_test_game();
 }
 
 TEST_F(Export, FieldsOfAnyValueLoadBackWithColumnZeroMovedUpARowAndNothingOfTheCellsOutside) {

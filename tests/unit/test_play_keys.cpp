@@ -20,13 +20,13 @@ TEST(PlayFire, EveryThirteenthHeldFrameFiresCountingAcrossAReleaseIntoSlotsOneTo
     for (int shot = 2; shot <= 21; ++shot) {
         run_frames(shot == 2 ? 1 : 13, {KEY_SPACE});
         const int slot = (shot - 1) % 20 + 1;
-        const PlayerShot &fired = game.player_shots[slot];
+        const Shot &fired = game.player_shots[slot];
         EXPECT_TRUE(fired.state == SHOT_FLYING && fired.y == 240 && game.next_shot == slot % 20 + 1) << shot;
     }
     EXPECT_EQ(game.player_shots[0].state, SHOT_IDLE);
     ASSERT_EQ(sounds.size(), 21u);
     for (const SoundCall &c : sounds) EXPECT_TRUE(c.play && c.sample == game.shot_sample && c.pan == 20 && !c.loop);
-    stop_headless();
+    stop_test_game();
 }
 
 // Left and Up both act every frame on one shared timer; Down stops at the bottom;
@@ -49,7 +49,7 @@ TEST(PlayMove, LeftAndUpShareTheTimerDownStopsAtTheBottomEscapeBeforeAnyKey) {
     EXPECT_FALSE(run_test_frame());
     EXPECT_EQ(game.title_frame, title_frame + 1);
     EXPECT_TRUE(game.player_off_x == -24 && game.scroll_y == 2560 && game.fire_timer == 12 && sounds.empty());
-    stop_headless();
+    stop_test_game();
 }
 
 // After S the ship is there but not drawn; Up and Down choose frame 2 at once,
@@ -65,7 +65,7 @@ TEST(PlayMove, NoShipIsDrawnAfterStartUntilAnArrowChoosesAFrame) {
         run_frames(1, {c.key});
         run_frames(1);
         EXPECT_TRUE(shows_sprite(c.frame == 1 ? SPR_SHIP_1 : SPR_SHIP_2, 150 + game.player_off_x, 250)) << c.key;
-        stop_headless();
+        stop_test_game();
     }
 }
 
@@ -78,7 +78,7 @@ TEST(PlayKeys, KeysWithoutAMeaningInTheModeChangeNothing) {
         {MODE_TITLE, {KEY_LEFT, KEY_DOWN, KEY_SPACE, KEY_ENTER, KEY_F3, KEY_RSHIFT}}};
     for (const auto &c : cases)
         for (int key : c.keys) {
-            if (c.mode == MODE_PLAY) start_empty_play(); else start_headless(MODE_TITLE);
+            if (c.mode == MODE_PLAY) start_empty_play(); else start_test_game(MODE_TITLE);
             std::memcpy(static_cast<void *>(&before), &game, sizeof game);
             run_frames(1);
             std::memcpy(static_cast<void *>(&idle), &game, sizeof game);
@@ -87,7 +87,7 @@ TEST(PlayKeys, KeysWithoutAMeaningInTheModeChangeNothing) {
             run_frames(1, {key});
             EXPECT_EQ(std::memcmp(&idle, &game, sizeof game), 0) << "mode " << c.mode << " key " << key;
             EXPECT_EQ(sounds.size(), 2 * idle_sounds);
-            stop_headless();
+            stop_test_game();
         }
 }
 

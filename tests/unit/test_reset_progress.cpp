@@ -11,8 +11,8 @@
 
 #include "level/level.h"
 #include "reset/reset.h"
-#include "shell/clock.h"
-#include "shell/random.h"
+#include "core/clock.h"
+#include "core/random.h"
 #include "support.h"
 #include "world/world.h"
 
@@ -29,7 +29,7 @@ std::vector<int32_t> built_in(int n) {
 // each walker's heading and interval, the right turrets' intervals, the left
 // turrets': 304 in all. Only a reset on the title starts a new game.
 TEST(WorldReset, ReseedsRewritesEveryTableAndOnlyOnTheTitleStartsANewGame) {
-    start_headless(MODE_TITLE);
+    start_test_game(MODE_TITLE);
     const auto level2 = built_in(2);
     const struct { int64_t second; int mode; } runs[] = {
         {1234567, MODE_NONE}, {1234567, MODE_PLAY}, {1234568, MODE_TITLE}};
@@ -67,7 +67,7 @@ TEST(WorldReset, ReseedsRewritesEveryTableAndOnlyOnTheTitleStartsANewGame) {
     const Turret &t = clean.left_turrets[50];
     EXPECT_TRUE(w.alive == ALIVE && w.dying == OFF && w.wreck_active == OFF && w.wreck_frame == 1 && w.next_slot == 1);
     EXPECT_TRUE(t.alive == ALIVE && t.exploding == OFF && t.explosion_frame == 1 && t.next_slot == 1);
-    stop_headless();
+    stop_test_game();
 }
 
 // In play (never in the editor) the level ends with the view at row 10 or above,
@@ -78,7 +78,7 @@ TEST(LevelProgress, TheTopOfALevelBringsTheNextFromItsBottom) {
     for (const auto &c : cases) {
         SCOPED_TRACE("level " + std::to_string(c.level) + " at row " + std::to_string(c.top_row));
         const auto next = built_in(c.next);
-        if (c.mode == MODE_PLAY) start_empty_play(); else start_headless(c.mode);
+        if (c.mode == MODE_PLAY) start_empty_play(); else start_test_game(c.mode);
         game.level_number = c.level;
         game.score.digit[2] = 4;
         game.ship_frame = 1;
@@ -94,7 +94,7 @@ TEST(LevelProgress, TheTopOfALevelBringsTheNextFromItsBottom) {
         EXPECT_EQ(game.scroll_y, ended ? 2560 : c.top_row * 10);
         const bool fresh = game.ship_frame == SHIP_NO_FRAME && !std::memcmp(game.grid, next.data(), sizeof game.grid);
         EXPECT_TRUE(!ended || fresh) << "a reset and the next level loaded";
-        stop_headless();
+        stop_test_game();
     }
 }
 

@@ -62,7 +62,7 @@ TEST(ScoreLine, AKillLeavesTheTensEmptyForOneFrameAndAHitShowsTheTitleAtOnce) {
     EXPECT_EQ(game.level_number, 4);
     run_frames(1, {KEY_S});
     for (const SoundCall &c : sounds) EXPECT_FALSE(c.play && c.sample == game.music_sample);
-    stop_headless();
+    stop_test_game();
 }
 
 // The banner shows in play and the editor only, the title picture on the title
@@ -70,7 +70,7 @@ TEST(ScoreLine, AKillLeavesTheTensEmptyForOneFrameAndAHitShowsTheTitleAtOnce) {
 TEST(ScoreLine, ShownInEveryModeWithBannerAndMusicAsTheModeWants) {
     for (int mode : {MODE_TITLE, MODE_PLAY, MODE_EDITOR}) {
         SCOPED_TRACE("mode " + std::to_string(mode));
-        if (mode == MODE_PLAY) start_empty_play(); else start_headless(mode);
+        if (mode == MODE_PLAY) start_empty_play(); else start_test_game(mode);
         run_frames(2);
         EXPECT_TRUE(score_reads("000000000"));
         EXPECT_EQ(shows_sprite(SPR_BANNER, 220, 0), mode != MODE_TITLE);
@@ -79,13 +79,13 @@ TEST(ScoreLine, ShownInEveryModeWithBannerAndMusicAsTheModeWants) {
         for (const SoundCall &c : sounds)
             EXPECT_TRUE(c.sample == game.music_sample && c.play == (mode == MODE_TITLE) &&
                         (!c.play || (c.vol == 255 && c.pan == 175 && c.freq == 1000 && c.loop != 0)));
-        stop_headless();
+        stop_test_game();
     }
 }
 
 // The cycle runs ..., 900, 0, 1, ...; a band's edge keeps the band before it.
 TEST(TitleScreen, BandsAtTheirEdgesAndTheWrap) {
-    start_headless(MODE_TITLE);
+    start_test_game(MODE_TITLE);
     const std::pair<int, int> edges[] = {{300, 1}, {301, 2}, {500, 2}, {501, 1}, {700, 1}, {701, 2}, {900, 2}, {0, 1}};
     for (auto [seen, picture] : edges) {
         game.title_frame = seen == 0 ? 900 : seen - 1;
@@ -93,7 +93,7 @@ TEST(TitleScreen, BandsAtTheirEdgesAndTheWrap) {
         EXPECT_EQ(game.title_frame, seen);
         EXPECT_TRUE(shows_sprite(picture == 1 ? SPR_TITLE_1 : SPR_TITLE_2, 0, 0, 8)) << seen;
     }
-    stop_headless();
+    stop_test_game();
 }
 
 }  // namespace

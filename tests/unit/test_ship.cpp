@@ -24,7 +24,7 @@ TEST(ShipMargins, CorrectOnlyStrictlyPastEitherSideWhileShotsIdleAboveTheTop) {
         EXPECT_TRUE(game.player_shots[3].state == SHOT_IDLE && game.player_shots[3].y == 4);
         EXPECT_TRUE(game.player_shots[4].state == SHOT_FLYING && game.player_shots[4].y == 5);
         EXPECT_TRUE(shows_sprite(SPR_SHOT, 180, 4) && shows_sprite(SPR_SHOT, 200, 5));
-        stop_headless();
+        stop_test_game();
     }
 }
 
@@ -39,7 +39,7 @@ TEST(WorldWalk, AViewFarOutsideTheGridReadsNothingOutsideIt) {
         game.player_x = game.player_y = -1;
         step_world();
         EXPECT_TRUE(game.player_x == 150 && game.player_y == 250) << "top_row " << top;
-        stop_headless();
+        stop_test_game();
     }
 }
 
@@ -57,7 +57,7 @@ TEST(WorldWalk, APushDuringTheWalkMovesTheLaterScreenAnchoredLookups) {
     EXPECT_EQ(game.top_row, 201);
     EXPECT_EQ(game.player_y, 250) << "found at row 226, not at row 225 with the old top_row";
     EXPECT_EQ(game.walkers[4].y, 0) << "row 233 is not visited: the rows were fixed before the push";
-    stop_headless();
+    stop_test_game();
 }
 
 }  // namespace

@@ -10,15 +10,15 @@ namespace {
 
 // The two kinds side by side; turret 3 of each, anchored at column 10, row 260: screen (100, 40).
 // dx is a flying shot's sideways step, muzzle_x where an idle one waits, from the turret's left edge.
-struct Kind { Turret *turrets; TurretShot (*shots)[TURRET_SLOTS]; decltype(&step_left_turret) step; int dx, muzzle_x; };
+struct Kind { Turret *turrets; Shot (*shots)[TURRET_SLOTS]; decltype(&step_left_turret) step; int dx, muzzle_x; };
 const Kind KINDS[] = {{game.right_turrets, game.right_turret_shots, step_right_turret, 2, 32},
                       {game.left_turrets, game.left_turret_shots, step_left_turret, -2, 0}};
 constexpr int N = 3, COL = 10, ROW = 260;
 
 // Play on an empty grid; the two turrets hold their fire.
 struct Turrets : ::testing::Test {
-    void SetUp() override { start_headless(MODE_PLAY); for (const Kind &k : KINDS) k.turrets[N].fire_interval = 1000; }
-    void TearDown() override { stop_headless(); }
+    void SetUp() override { start_test_game(MODE_PLAY); for (const Kind &k : KINDS) k.turrets[N].fire_interval = 1000; }
+    void TearDown() override { stop_test_game(); }
 };
 
 TEST_F(Turrets, FireEveryIntervalPlusOneUpdatesThroughSlotsOneToNineteenUntilFlyingShotsKillThem) {
@@ -26,7 +26,7 @@ TEST_F(Turrets, FireEveryIntervalPlusOneUpdatesThroughSlotsOneToNineteenUntilFly
     for (const Kind &k : KINDS) {
         Turret &t = k.turrets[N];
         t.fire_interval = 1;
-        for (PlayerShot &s : game.player_shots) s = {SHOT_IDLE, 110, 60};  // inside the 33 x 41 box at (100, 40)
+        for (Shot &s : game.player_shots) s = {SHOT_IDLE, 110, 60};  // inside the 33 x 41 box at (100, 40)
         for (int n = 1; n <= 42; ++n) {
             k.step(N, COL, ROW);
             for (int s = 0; s < SHOT_SLOTS; ++s)  // the shots stay in flight for longer than this
@@ -89,7 +89,7 @@ TEST_F(Turrets, ShotsFlyDiagonallyUntilPastTheBottomOrTheRightEdgeThenWaitAtTheM
         {1, 100, 320, SHOT_IDLE}};
     for (const auto &c : cases) {
         const Kind &k = KINDS[c.kind];
-        TurretShot &s = k.shots[4][N];
+        Shot &s = k.shots[4][N];
         s = {SHOT_FLYING, c.x0, c.y0};
         k.step(N, COL, ROW);
         EXPECT_TRUE(s.x == c.x0 + k.dx && s.y == c.y0 + 1 && s.state == c.state) << c.kind << c.x0 << "," << c.y0;

@@ -11,14 +11,14 @@ namespace {
 // Walker 7 (code 10) anchored at column 10, row 260: screen (100, 40) at the level's start.
 constexpr int K = 7, COL = 10, ROW = 260;
 Walker &w() { return game.walkers[K]; }
-WalkerShot &shot(int s) { return game.walker_shots[s][K]; }
+Shot &shot(int s) { return game.walker_shots[s][K]; }
 void update(int col = COL, int row = ROW) { step_walker(K, col, row); }
 void hold(bool up, bool down) { key[KEY_UP] = up; key[KEY_DOWN] = down; }
 
 // Play on an empty grid; the walker heads right and holds its fire.
 struct Walkers : ::testing::Test {
-    void SetUp() override { start_headless(MODE_PLAY); w().direction = DIR_RIGHT, w().fire_interval = 1000; }
-    void TearDown() override { stop_headless(); }
+    void SetUp() override { start_test_game(MODE_PLAY); w().direction = DIR_RIGHT, w().fire_interval = 1000; }
+    void TearDown() override { stop_test_game(); }
 };
 
 TEST_F(Walkers, EveryShotInsideTheBoxKillsAgainThenItDiesForSeventyTwoUpdatesAndItsWreckSlidesOff) {

@@ -1,3 +1,8 @@
+// Folder core/, the ground tier: the game state, its constants and the small
+// helpers and seams (geometry, random numbers, clock, sound) that every other
+// folder includes. It includes nothing of the game's above it.
+// May include: core
+//
 // The one game object. Every field is zero before start-up; start-up gives the
 // start values. All numbers are signed 32-bit; positions are screen pixels unless
 // said otherwise. Two-state fields hold 2 for on and 1 for off.
@@ -6,19 +11,19 @@
 #include <allegro.h>
 #include <cstdint>
 
-#include "constants.h"
+#include "core/constants.h"
 
 struct ScoreCounter {
     int32_t digit[SCORE_DIGITS];  // digit[p] is the place 10^p; each 0..9 after the carry
 };
 
-struct PlayerShot {
-    int32_t state;  // SHOT_IDLE (parked at the ship's nose) or SHOT_FLYING
+// One shot slot of the ship, a walker or a turret. An idle shot is parked at
+// its owner (the ship's nose, a walker's feet, a turret's muzzle) and moves with
+// it; a flying one moves on its own in screen coordinates.
+struct Shot {
+    int32_t state;  // SHOT_IDLE or SHOT_FLYING
     int32_t x, y;   // screen position of the sprite's corner
 };
-
-using WalkerShot = PlayerShot;
-using TurretShot = PlayerShot;
 
 struct Walker {
     int32_t off_x, off_y;        // offset from the anchor cell, pixels
@@ -49,8 +54,6 @@ struct Turret {
     int32_t alive;                       // 2 present, 1 destroyed
 };
 
-using RightTurret = Turret;
-using LeftTurret = Turret;
 
 struct GameState {
     // Game-wide.
@@ -78,15 +81,15 @@ struct GameState {
     int32_t move_timer;                  // frames of held arrows in play; acts past 3
     int32_t fire_timer;                  // frames of held Space in play; fires past 12
     int32_t next_shot;                   // player shot slot fired next, 1..20
-    PlayerShot player_shots[SHOT_SLOTS];
+    Shot player_shots[SHOT_SLOTS];
 
     // Enemies. Shot tables are indexed [slot][owner].
     Walker walkers[WALKER_SLOTS];
-    WalkerShot walker_shots[SHOT_SLOTS][WALKER_SLOTS];
-    RightTurret right_turrets[TURRET_SLOTS];
-    LeftTurret left_turrets[TURRET_SLOTS];
-    TurretShot right_turret_shots[SHOT_SLOTS][TURRET_SLOTS];
-    TurretShot left_turret_shots[SHOT_SLOTS][TURRET_SLOTS];
+    Shot walker_shots[SHOT_SLOTS][WALKER_SLOTS];
+    Turret right_turrets[TURRET_SLOTS];
+    Turret left_turrets[TURRET_SLOTS];
+    Shot right_turret_shots[SHOT_SLOTS][TURRET_SLOTS];
+    Shot left_turret_shots[SHOT_SLOTS][TURRET_SLOTS];
 
     // Editor.
     int32_t cursor_off_x, cursor_off_y;  // cursor offset from its anchor cell, pixels
@@ -110,6 +113,9 @@ struct GameState {
 };
 
 extern GameState game;
+
+// Moves the view and keeps top_row in step with it: scroll_y / 10, rounded.
+void set_scroll_y(int32_t y);
 
 // The mode load_assets enters; each executable sets it from its START_MODE.
 extern int start_mode;

@@ -1,9 +1,9 @@
-#include "random.h"
+#include "core/random.h"
 
 #include <cmath>
 #include <random>
 
-#include "clock.h"
+#include "core/clock.h"
 
 namespace {
 std::mt19937 generator;

@@ -1,4 +1,4 @@
-#include "sound.h"
+#include "core/sound.h"
 
 namespace {
 SoundHook recorder = nullptr;
