@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "level/level.h"
 #include "support.h"
@@ -86,6 +87,27 @@ TEST_F(Export, FieldsOfAnyValueLoadBackWithColumnZeroMovedUpARowAndNothingOfTheC
     EXPECT_EQ(k, 9183);
     for (const auto &c : cases) want[c.col == 0 ? std::pair{c.row - 1, 32} : std::pair{c.row, c.col}] = c.value;
     EXPECT_EQ(loaded, want);
+}
+
+// A new file is made as any program makes one (0666 less the umask, where
+// mkstemp alone would leave 0600); writing over a file keeps the mode its
+// owner gave it.
+TEST_F(Export, ANewFileGetsTheUsualModeAndAnOldOneKeepsItsOwn) {
+    auto mode_of = [&] {
+        struct stat st;
+        return stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : -1u;
+    };
+    const mode_t saved = umask(022);
+    save_level_text();
+    EXPECT_EQ(mode_of(), 0644u);
+    fs::remove(path);
+    umask(027);
+    save_level_text();
+    EXPECT_EQ(mode_of(), 0640u);
+    chmod(path.c_str(), 0604);
+    save_level_text();
+    EXPECT_EQ(mode_of(), 0604u);
+    umask(saved);
 }
 
 // A failed export says so in one line and leaves the last good file and no temporary.

@@ -180,7 +180,7 @@ TEST(LevelText, ReadsTheSameInPiecesOfAnySize) {
     }
 }
 
-struct LevelFile : ::testing::Test {
+struct LevelTextFile : ::testing::Test {
     void TearDown() override { fs::remove_all(dir); }
     std::string verdict_of(const std::string &path) {
         LevelTextError error;
@@ -191,7 +191,7 @@ struct LevelFile : ::testing::Test {
     const std::string dir = mkdtemp(dir_template);
 };
 
-TEST_F(LevelFile, ReadsAGoodFileAndRefusesWhatIsNoLevelText) {
+TEST_F(LevelTextFile, ReadsAGoodFileAndRefusesWhatIsNoLevelText) {
     const std::string good = dir + "/good.txt", big = dir + "/big.txt";
     std::ofstream(good, std::ios::binary) << level_text({{100, 0, 9}});
     EXPECT_EQ(verdict_of(good), "ok");
@@ -208,7 +208,7 @@ TEST_F(LevelFile, ReadsAGoodFileAndRefusesWhatIsNoLevelText) {
 
 // A pipe has no size to look at; the reader stops at the limit instead of
 // reading blanks for ever.
-TEST_F(LevelFile, StopsReadingAnEndlessPipeAtTheLimit) {
+TEST_F(LevelTextFile, StopsReadingAnEndlessPipeAtTheLimit) {
     const std::string fifo = dir + "/fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     auto handler = std::signal(SIGPIPE, SIG_IGN);
