@@ -35,13 +35,16 @@ start_x() {
   fail "no free X display"
 }
 
-# start_game PROGRAM [DIR]: runs the program from DIR (the repository root by
-# default) and waits for its window, then gives it the keyboard focus.
+# start_game PROGRAM [DIR [ARG ...]]: runs the program from DIR (the repository
+# root by default) with the ARGs and waits for its window, then gives it the
+# keyboard focus.
 start_game() {
-  (cd "${2:-$ROOT}" && exec "$BUILD/$1") 2>"$TMP/err" &
+  local program=$1 dir=${2:-$ROOT}
+  shift $(($# < 2 ? $# : 2))
+  (cd "$dir" && exec "$BUILD/$program" "$@") 2>"$TMP/err" &
   GAME=$!
   WIN=$(timeout 30 xdotool search --sync --onlyvisible --class Allegro | head -1) || true
-  [ -n "$WIN" ] || fail "$1 opened no window"
+  [ -n "$WIN" ] || fail "$program opened no window"
   timeout 10 xdotool windowfocus --sync "$WIN" || fail "could not focus the window"
 }
 
