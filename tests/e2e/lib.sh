@@ -63,3 +63,23 @@ wait_game() {
 
 shot() { import -display "$DISPLAY" -window "$WIN" "$TMP/$1.png"; }
 mean() { convert "$TMP/$1.png" -format '%[fx:mean]' info:; }
+
+# In the editor: steps the brush with short presses of Space (the held-frame
+# counter carries over between presses, so no brush is skipped), placing with
+# Enter and saving with right Shift after each, until FILE holds FIELD under
+# the cursor's start, row 257 (the view's top row 256, plus one), column 1:
+# field 2 of line 257. Then quits with Escape. TRIES counts the presses.
+editor_cell() { sed -n 257p "$1" 2>/dev/null | cut -c15-28; }
+place_at_cursor() {
+  for TRIES in $(seq 15); do
+    hold space 0.1
+    hold Return
+    hold Shift_R
+    sleep 0.1
+    [ "$(editor_cell "$1")" = "$2" ] && break
+  done
+  hold Escape
+  wait_game
+  [ "$STATUS" -eq 0 ] || fail "Escape ended the editor with status $STATUS"
+  [ "$(editor_cell "$1")" = "$2" ] || fail "row 257, column 1 holds '$(editor_cell "$1")', not '$2', after $TRIES tries"
+}
