@@ -16,11 +16,11 @@
 #include <cstring>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "level/level.h"
+#include "level/level_text.h"
 #include "core/game_state.h"
 
 namespace {
@@ -57,8 +57,6 @@ const Shape SHAPES[] = {
     {5, 67, {22, 6, 87}, {0, 0, 0}, {0, 0, 0}, 16, 271, 5005u},
 };
 
-constexpr int CURSOR_ROW = 1, CURSOR_COL = 1;
-constexpr int PLAYER_ROW = 25, PLAYER_COL = 15;
 constexpr int BLOCK_SIZE = 40;
 constexpr int WALKER_W = 32, WALKER_H = 40;
 constexpr int LAST_OBJECT_COL = 28;  // a block here reaches the window's right edge
@@ -222,8 +220,6 @@ void verify(const Shape &s, const std::vector<Object> &objects) {
         if (o.row < s.row_lo || o.row > s.row_hi) die(n, at(o) + " lies outside the level's rows");
         bool col_ok = (o.col >= 1 && o.col <= LAST_OBJECT_COL) || (n == 3 && o.code == 16 && o.row == 233 && o.col == 32);
         if (!col_ok) die(n, at(o) + " lies outside the columns objects use");
-        if ((o.row == CURSOR_ROW && o.col == CURSOR_COL) || (o.row == PLAYER_ROW && o.col == PLAYER_COL))
-            die(n, at(o) + " covers an anchor");
         if (reserved_row(n, o.row) && !o.fixed) die(n, at(o) + " is in a row whose contents are given");
         if (o.kind != BLOCK && o.row > LAST_ENEMY_ROW) die(n, at(o) + " is in view when the level starts");
         if (o.kind == BLOCK) {
@@ -232,10 +228,6 @@ void verify(const Shape &s, const std::vector<Object> &objects) {
         }
         const CodeRange &r = *ranges[o.kind];
         if (o.code < r.lo || o.code > r.hi) die(n, at(o) + " has code " + std::to_string(o.code) + " out of range");
-        if (o.code == CELL_WALKER_FIRST || o.code == CELL_RIGHT_TURRET_FIRST || o.code == CELL_LEFT_TURRET_FIRST ||
-            o.code == CELL_LEFT_TURRET_LAST)
-            die(n, at(o) + " has a code levels never use");
-        if (used[o.code]) die(n, "code " + std::to_string(o.code) + " is used twice");
         used[o.code] = true;
     }
     if (count[BLOCK] != s.blocks) die(n, std::to_string(count[BLOCK]) + " blocks, want " + std::to_string(s.blocks));
@@ -539,13 +531,6 @@ private:
     }
 };
 
-// The field of one value: "% d," padded to the next multiple of 14.
-std::string field(int v) {
-    char text[EXPORT_FIELD_WIDTH + 1];
-    int len = std::snprintf(text, sizeof text, "% d,", v);
-    return std::string(text, len) + std::string(EXPORT_FIELD_WIDTH - len, ' ');
-}
-
 // Writes beside the target and renames, so a failed run leaves the old text.
 void write_text(const std::string &path, const std::string &text) {
     const std::string temp = path + ".tmp";
@@ -562,23 +547,16 @@ void write_text(const std::string &path, const std::string &text) {
 // The editor's starting point: only the cursor and the player anchor, every
 // row in full.
 void write_template(const std::string &dir) {
-    std::string text;
-    for (int row = 1; row <= LEVEL_ROWS; ++row) {
-        for (int col = 1; col <= LEVEL_COLS; ++col) {
-            int v = row == CURSOR_ROW && col == CURSOR_COL   ? CELL_CURSOR
-                    : row == PLAYER_ROW && col == PLAYER_COL ? CELL_PLAYER
-                                                             : CELL_EMPTY;
-            text += field(v);
-        }
-        text += "\r\n";
-    }
-    write_text(dir + "/level1.txt", text);
+    std::memset(static_cast<void *>(game.grid), 0, sizeof game.grid);
+    game.grid[CURSOR_ROW][CURSOR_COL] = CELL_CURSOR;
+    game.grid[PLAYER_ROW][PLAYER_COL] = CELL_PLAYER;
+    static char text[LONGEST_LEVEL_TEXT];
+    write_text(dir + "/level1.txt", std::string(text, format_level_text(TEMPLATE_LAYOUT, game.grid, text)));
 }
 
 // Lays the objects into the game grid where the export will find them (an
-// object in column 32 of row r stands in column 0 of row r + 1 of the text)
-// and lets the editor's export write the text.
-void write_play_level(const std::string &dir, int number, const std::vector<Object> &objects) {
+// object in column 32 of row r stands in column 0 of row r + 1 of the text).
+void lay_out(const std::vector<Object> &objects) {
     std::memset(static_cast<void *>(game.grid), 0, sizeof game.grid);
     game.grid[CURSOR_ROW][CURSOR_COL] = CELL_CURSOR;
     game.grid[PLAYER_ROW][PLAYER_COL] = CELL_PLAYER;
@@ -588,6 +566,23 @@ void write_play_level(const std::string &dir, int number, const std::vector<Obje
         else
             game.grid[o.row][o.col] = o.code;
     }
+}
+
+// The level's text must pass the build's checker (anchors, codes used once,
+// none of the codes the game never hands out) before anything is written.
+void check_text(int number, const std::vector<Object> &objects) {
+    lay_out(objects);
+    static char text[LONGEST_LEVEL_TEXT];
+    static LevelValues values;
+    LevelTextError error;
+    const int32_t len = format_level_text(EXPORT_LAYOUT, game.grid, text);
+    if (!parse_level_text(text, len, values, error) || !check_level_values(values, number, error))
+        die(number, "line " + std::to_string(error.line) + ": " + error.words);
+}
+
+// Lets the editor's export write the text.
+void write_play_level(const std::string &dir, int number, const std::vector<Object> &objects) {
+    lay_out(objects);
     const std::string path = dir + "/level" + std::to_string(number) + ".txt";
     set_level_text_path(path.c_str());
     const int before = game.exports;
@@ -599,27 +594,21 @@ void write_play_level(const std::string &dir, int number, const std::vector<Obje
 // row 1 + k / 32, column 1 + k % 32. Every planned object must be where it was
 // planned and nothing else but the two anchors may be there.
 void check_written(const std::string &dir, int number, const std::vector<Object> &objects) {
-    std::ifstream in(dir + "/level" + std::to_string(number) + ".txt", std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    std::vector<int> values;
-    std::string item;
-    while (std::getline(buffer, item, ',')) {
-        if (item.find_first_not_of(" \r\n") == std::string::npos) continue;
-        values.push_back(std::atoi(item.c_str()));
-    }
-    const int expected = EXPORT_LAST_COL + (EXPORT_LAST_ROW - 1) * LEVEL_COLS;
-    if (static_cast<int>(values.size()) != expected)
-        die(number, "the text holds " + std::to_string(values.size()) + " values");
+    const std::string path = dir + "/level" + std::to_string(number) + ".txt";
+    static LevelValues values;
+    LevelTextError error;
+    if (!read_level_text(path.c_str(), number, values, error))
+        die(number, path + ":" + std::to_string(error.line) + ": " + error.words);
     std::vector<std::vector<int>> want(GRID_ROWS, std::vector<int>(GRID_COLS, CELL_EMPTY));
     want[CURSOR_ROW][CURSOR_COL] = CELL_CURSOR;
     want[PLAYER_ROW][PLAYER_COL] = CELL_PLAYER;
     for (const Object &o : objects) want[o.row][o.col] = o.code;
-    for (int k = 0; k < expected; ++k) {
-        int row = 1 + k / LEVEL_COLS, col = 1 + k % LEVEL_COLS;
-        if (values[k] != want[row][col])
+    for (int k = 0; k < values.count; ++k) {
+        int row, col;
+        layout_cell(TEMPLATE_LAYOUT, k, row, col);  // a load places value k as the template holds it
+        if (values.value[k] != want[row][col])
             die(number, "cell (" + std::to_string(row) + ", " + std::to_string(col) + ") loads as " +
-                            std::to_string(values[k]) + ", planned " + std::to_string(want[row][col]));
+                            std::to_string(values.value[k]) + ", planned " + std::to_string(want[row][col]));
     }
 }
 
@@ -631,6 +620,7 @@ int main(int argc, char **argv) {
     for (const Shape &s : SHAPES) {
         levels.push_back(Builder(s).build());
         verify(s, levels.back());
+        check_text(s.number, levels.back());
     }
     write_template(dir);
     for (size_t i = 0; i < levels.size(); ++i) {

@@ -77,7 +77,7 @@ bool load_assets() {
     if (!(game.hit_sample = load_sound("data/fall.wav"))) return false;
     if (!(game.music_sample = load_sound("data/gmsong.wav"))) return false;
 
-    if (game.mode == MODE_EDITOR) load_level(EDITOR_TEMPLATE_LEVEL);
+    if (game.mode == MODE_EDITOR) load_editor_level();
     if (game.mode == MODE_TITLE) load_level(FIRST_GAME_LEVEL);
     return true;
 }

@@ -8,43 +8,13 @@
 
 #include "core/game_state.h"
 #include "level/level.h"
+#include "level/level_text.h"
 
 namespace {
 
 char level_text_path[4096] = "level.txt";
 
-// Line 1 holds row 1, columns 1..31; lines 2..287 hold columns 0..31.
-constexpr int EXPORT_BYTES =
-    (EXPORT_LAST_COL * EXPORT_FIELD_WIDTH + 2) + (EXPORT_LAST_ROW - 1) * ((EXPORT_LAST_COL + 1) * EXPORT_FIELD_WIDTH + 2);
-
-char text[EXPORT_BYTES];
-
-// Lays out the grid in the export layout; returns the length (always EXPORT_BYTES,
-// since any 32-bit value with its comma fits the 14-character field).
-int format_level_text() {
-    int len = 0, line_start = 0;
-    int export_row = 1, export_col = 1;
-    while (export_row <= EXPORT_LAST_ROW) {
-        if (export_col <= EXPORT_LAST_COL) {
-            char field[EXPORT_FIELD_WIDTH + 1];
-            int n = std::snprintf(field, sizeof field, "% d,", game.grid[export_row][export_col]);
-            std::memcpy(text + len, field, n);
-            len += n;
-            int pad = EXPORT_FIELD_WIDTH - (len - line_start) % EXPORT_FIELD_WIDTH;
-            std::memset(text + len, ' ', pad);
-            len += pad;
-            ++export_col;
-        }
-        if (export_col > EXPORT_LAST_COL) {
-            ++export_row;
-            export_col = 0;
-            text[len++] = '\r';
-            text[len++] = '\n';
-            line_start = len;
-        }
-    }
-    return len;
-}
+char text[level_text_bytes(EXPORT_LAYOUT)];
 
 bool write_all(int fd, const char *data, int len) {
     while (len > 0) {
@@ -55,6 +25,16 @@ bool write_all(int fd, const char *data, int len) {
         len -= static_cast<int>(n);
     }
     return true;
+}
+
+// A level file keeps its mode when it is written again; a new one gets what a
+// plain create would give it (the umask applied to 0666), not mkstemp's 0600.
+mode_t mode_for(const char *path) {
+    struct stat st;
+    if (stat(path, &st) == 0) return st.st_mode & 0777;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
 }
 
 void report_failure(const char *what) {
@@ -68,7 +48,7 @@ void set_level_text_path(const char *path) {
 }
 
 void save_level_text() {
-    int len = format_level_text();
+    const int len = format_level_text(EXPORT_LAYOUT, game.grid, text);
 
     // Write beside the target and rename over it only when the whole text is
     // on disk, so a full disk or a crash never costs the last good level.
@@ -81,7 +61,7 @@ void save_level_text() {
     }
     bool written = write_all(fd, text, len);
     int saved_errno = errno;
-    fchmod(fd, 0644);
+    fchmod(fd, mode_for(level_text_path));
     if (close(fd) != 0 && written) {
         written = false;
         saved_errno = errno;

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "core/constants.h"
+
 // Cell (row, col), or CELL_EMPTY for any place outside rows 0..288, columns 0..32.
 int32_t cell_at(int32_t row, int32_t col);
 // True when (row, col) lies in the grid.
@@ -17,6 +19,16 @@ void seek_level(int32_t n);
 int32_t next_value();
 // Copies 9216 values from built-in level n into rows 1..288, columns 1..32.
 void load_level(int32_t n);
+
+// A level file named on the command line: play level 2's place in the cycle
+// (the first level after S, and again after level 5), or the editor's grid.
+constexpr int32_t LEVEL_FILE_SLOT = FIRST_GAME_LEVEL;
+// Takes the 9183 values of a checked play-level text; nullptr: none again.
+void use_level_file(const int32_t *values);
+// The editor's grid: the empty template; with a level file, the file's values
+// put back in the cells the export took them from, and the numbering of
+// placed walkers and turrets going on after the highest codes in it.
+void load_editor_level();
 
 // Writes the grid to level.txt in the export layout. The old file is replaced
 // only once the new one is complete; on failure it stays as it was.

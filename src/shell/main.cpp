@@ -3,7 +3,11 @@
 #include <cstdlib>
 
 #include "core/constants.h"
+#include "shell/arguments.h"
 #include "shell/startup.h"
 
-int main() { std::exit(run_game(START_MODE)); }
+int main(int argc, char **argv) {
+    const int status = take_arguments(START_MODE, argc, argv);
+    std::exit(status == ARGUMENTS_TAKEN ? run_game(START_MODE) : status);
+}
 END_OF_MAIN()

@@ -35,13 +35,16 @@ start_x() {
   fail "no free X display"
 }
 
-# start_game PROGRAM [DIR]: runs the program from DIR (the repository root by
-# default) and waits for its window, then gives it the keyboard focus.
+# start_game PROGRAM [DIR [ARG ...]]: runs the program from DIR (the repository
+# root by default) with the ARGs and waits for its window, then gives it the
+# keyboard focus.
 start_game() {
-  (cd "${2:-$ROOT}" && exec "$BUILD/$1") 2>"$TMP/err" &
+  local program=$1 dir=${2:-$ROOT}
+  shift $(($# < 2 ? $# : 2))
+  (cd "$dir" && exec "$BUILD/$program" "$@") 2>"$TMP/err" &
   GAME=$!
   WIN=$(timeout 30 xdotool search --sync --onlyvisible --class Allegro | head -1) || true
-  [ -n "$WIN" ] || fail "$1 opened no window"
+  [ -n "$WIN" ] || fail "$program opened no window"
   timeout 10 xdotool windowfocus --sync "$WIN" || fail "could not focus the window"
 }
 
@@ -60,3 +63,23 @@ wait_game() {
 
 shot() { import -display "$DISPLAY" -window "$WIN" "$TMP/$1.png"; }
 mean() { convert "$TMP/$1.png" -format '%[fx:mean]' info:; }
+
+# In the editor: steps the brush with short presses of Space (the held-frame
+# counter carries over between presses, so no brush is skipped), placing with
+# Enter and saving with right Shift after each, until FILE holds FIELD under
+# the cursor's start, row 257 (the view's top row 256, plus one), column 1:
+# field 2 of line 257. Then quits with Escape. TRIES counts the presses.
+editor_cell() { sed -n 257p "$1" 2>/dev/null | cut -c15-28; }
+place_at_cursor() {
+  for TRIES in $(seq 15); do
+    hold space 0.1
+    hold Return
+    hold Shift_R
+    sleep 0.1
+    [ "$(editor_cell "$1")" = "$2" ] && break
+  done
+  hold Escape
+  wait_game
+  [ "$STATUS" -eq 0 ] || fail "Escape ended the editor with status $STATUS"
+  [ "$(editor_cell "$1")" = "$2" ] || fail "row 257, column 1 holds '$(editor_cell "$1")', not '$2', after $TRIES tries"
+}

@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "level/level.h"
+#include "level/level_text.h"
 #include "support.h"
 #include "world/world.h"
 
@@ -76,16 +76,36 @@ TEST_F(Export, FieldsOfAnyValueLoadBackWithColumnZeroMovedUpARowAndNothingOfTheC
         // The padding of the last field stays before the line end.
         EXPECT_EQ(text.substr(at, c.col == 31 ? 16 : 14), field(c.text) + (c.col == 31 ? "\r\n" : ""));
     }
-    std::string values = text;  // loaded back, value k goes to row 1 + k / 32, column 1 + k % 32
-    std::replace(values.begin(), values.end(), ',', ' ');
-    std::istringstream in(values);
+    static LevelValues values;  // loaded back, value k goes to row 1 + k / 32, column 1 + k % 32
+    LevelTextError error;
+    ASSERT_TRUE(parse_level_text(text.data(), text.size(), values, error)) << error.words;
     std::map<std::pair<int, int>, long> loaded, want = {{{1, 1}, CELL_CURSOR}};
-    int k = 0;
-    for (long v; in >> v; ++k)
-        if (v != 0) loaded[{1 + k / 32, 1 + k % 32}] = v;
-    EXPECT_EQ(k, 9183);
+    for (int k = 0; k < values.count; ++k)
+        if (values.value[k] != 0) loaded[{1 + k / 32, 1 + k % 32}] = values.value[k];
+    EXPECT_EQ(values.count, 9183);
     for (const auto &c : cases) want[c.col == 0 ? std::pair{c.row - 1, 32} : std::pair{c.row, c.col}] = c.value;
     EXPECT_EQ(loaded, want);
+}
+
+// A new file is made as any program makes one (0666 less the umask, where
+// mkstemp alone would leave 0600); writing over a file keeps the mode its
+// owner gave it.
+TEST_F(Export, ANewFileGetsTheUsualModeAndAnOldOneKeepsItsOwn) {
+    auto mode_of = [&] {
+        struct stat st;
+        return stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : -1u;
+    };
+    const mode_t saved = umask(022);
+    save_level_text();
+    EXPECT_EQ(mode_of(), 0644u);
+    fs::remove(path);
+    umask(027);
+    save_level_text();
+    EXPECT_EQ(mode_of(), 0640u);
+    chmod(path.c_str(), 0604);
+    save_level_text();
+    EXPECT_EQ(mode_of(), 0604u);
+    umask(saved);
 }
 
 // A failed export says so in one line and leaves the last good file and no temporary.
