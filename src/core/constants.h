@@ -1,4 +1,7 @@
-// Every named number of the game, in one place.
+// The named numbers that more than one file shares: the handlers, the tools
+// that make the levels and pictures, the replay tool and the tests. A number
+// that one file alone uses is named in that file, unless it is one end of a
+// range or pair that is shared here.
 #pragma once
 
 // Modes of the frame loop.
@@ -55,7 +58,8 @@ constexpr int BRUSH_WALKER = 2;
 constexpr int BRUSH_RIGHT_TURRET = 3;
 constexpr int BRUSH_LEFT_TURRET = 4;
 constexpr int BRUSH_LAST = 4;
-// The editor never hands out 3, 104 or 154, and stops below the next range.
+// The editor hands out codes from these on (never 3, 104 or 154; reset_world sets
+// them) and stops below the next range (step_cursor).
 constexpr int EDITOR_FIRST_WALKER_CODE = 4;
 constexpr int EDITOR_FIRST_RIGHT_TURRET_CODE = 105;
 constexpr int EDITOR_FIRST_LEFT_TURRET_CODE = 155;
@@ -66,27 +70,19 @@ constexpr int EDITOR_LEFT_TURRET_CODE_END = 204;
 // The view: a level starts at its bottom and ends when the top reaches row 10.
 constexpr int LEVEL_START_SCROLL_Y = 2560;
 constexpr int LEVEL_END_ROW = 10;
-constexpr int EDITOR_TOP_ROW_MIN = 10;
-constexpr int EDITOR_TOP_ROW_MAX = 256;
 constexpr int FIRST_GAME_LEVEL = 2;
 constexpr int LAST_GAME_LEVEL = 5;
 constexpr int EDITOR_TEMPLATE_LEVEL = 1;
 constexpr int LEVEL_COUNT = 5;
-constexpr int SCROLL_STEP = 10;   // pixels per held frame of Up, Down, F3, F4
 
 // Ship and player shots.
-constexpr int SHIP_STEP = 4;            // pixels per held frame of Left or Right
 constexpr int SHIP_MARGIN_RIGHT = 280;
 constexpr int SHIP_MARGIN_LEFT = 10;
 constexpr int SHIP_NO_FRAME = 3;        // after a reset: the ship is there but not drawn
 constexpr int PLAYER_FIRST_SLOT = 1;
 constexpr int PLAYER_LAST_SLOT = 20;
-constexpr int MOVE_TIMER_LIMIT = 3;     // Left/Right choose ship frame 1 when the timer passes this
-constexpr int FIRE_TIMER_LIMIT = 12;    // Space fires when the timer passes this: every 13th frame
 
 // Walkers.
-constexpr int WALKER_INTERVAL_MIN = 30;
-constexpr int WALKER_INTERVAL_MAX = 119;
 constexpr int DEATH_FRAMES = 12;
 constexpr int WRECK_FRAMES = 3;
 
@@ -96,8 +92,6 @@ constexpr int ENEMY_LAST_SLOT = 19;
 
 // Turrets.
 constexpr int TURRET_SIZE = 32;
-constexpr int TURRET_INTERVAL_MAX = 300;
-constexpr int TURRET_INTERVAL_FLOOR = 50;
 constexpr int TURRET_SHOT_DX = 2;
 constexpr int TURRET_SHOT_DY = 1;
 constexpr int TURRET_SHOT_MUZZLE_Y = 22;
@@ -107,16 +101,8 @@ constexpr int EXPLOSION_FRAMES = 10;
 constexpr int BLOCK_BOX = 41;           // 40-pixel block, strict box tests one larger
 
 // Score line and banner.
-constexpr int HUD_TEXT_COLOR = 15;      // index into palette_color
-constexpr int HUD_DIGITS_X = 56;
-constexpr int HUD_DIGIT_STEP = 10;
-constexpr int BANNER_X = 220;
 constexpr int SCORE_OFF = 1;            // scoring_flag: 1 shows the banner, 2 counts points
 constexpr int SCORE_ON = 2;
-
-// Title screen.
-constexpr int TITLE_CYCLE_MAX = 900;
-constexpr int MUSIC_PAN = 175;
 
 // Sounds.
 constexpr int SOUND_VOLUME = 255;
@@ -124,10 +110,6 @@ constexpr int SOUND_PAN_LEFT = 20;
 constexpr int SOUND_FREQ = 1000;
 constexpr int SOUND_ONCE = 0;           // the loop flag: play once
 constexpr int SOUND_LOOP = -1;          // or repeat without end
-
-// Editor keys.
-constexpr int EDITOR_STEP_LIMIT = 3;    // arrows move the cursor when the timer passes this
-constexpr int EDITOR_BRUSH_LIMIT = 10;  // Space changes the brush when the timer passes this
 
 // Export.
 constexpr int EXPORT_FIELD_WIDTH = 14;
