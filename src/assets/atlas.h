@@ -27,45 +27,45 @@ enum SpriteName {
 // One row per SPR_ name, in the order of the enum. The frames of the
 // explosion and the walker's death are not evenly spaced on the sheet.
 constexpr SpriteRegion ATLAS[SPR_COUNT] = {
-    {SHEET, 0, 0, 32, 40, true},      // SPR_SHIP_1
-    {SHEET, 32, 0, 32, 40, true},     // SPR_SHIP_2
-    {SHEET, 64, 0, 40, 40, true},     // SPR_BLOCK
-    {SHEET, 111, 0, 32, 32, true},    // SPR_RIGHT_TURRET
-    {SHEET, 143, 0, 32, 32, true},    // SPR_LEFT_TURRET
-    {SHEET, 261, 0, 5, 10, true},     // SPR_SHOT
-    {SHEET, 500, 0, 10, 10, true},    // SPR_CURSOR
-    {SHEET, 0, 50, 32, 40, true},     // SPR_WALKER_LEFT
-    {SHEET, 0, 50, 32, 40, true},     // SPR_WALKER_RIGHT: the same picture as left
-    {SHEET, 32, 50, 32, 40, true},    // SPR_WALKER_DOWN
-    {SHEET, 0, 100, 8, 8, true},      // SPR_TURRET_SHOT
-    {SHEET, 176, 35, 30, 34, true},   // SPR_EXPLOSION_1
-    {SHEET, 211, 35, 30, 34, true},
-    {SHEET, 249, 35, 30, 34, true},
-    {SHEET, 285, 35, 30, 34, true},
-    {SHEET, 321, 35, 30, 34, true},
-    {SHEET, 357, 35, 30, 34, true},
-    {SHEET, 391, 35, 30, 34, true},
-    {SHEET, 429, 35, 30, 34, true},
-    {SHEET, 465, 35, 30, 34, true},
-    {SHEET, 500, 35, 30, 34, true},   // SPR_EXPLOSION_10
-    {SHEET, 0, 130, 32, 40, true},    // SPR_WALKER_DEATH_1
-    {SHEET, 36, 130, 32, 40, true},
-    {SHEET, 68, 130, 36, 40, true},
-    {SHEET, 105, 130, 36, 40, true},
-    {SHEET, 141, 130, 36, 40, true},
-    {SHEET, 178, 130, 36, 40, true},
-    {SHEET, 214, 130, 36, 40, true},
-    {SHEET, 249, 130, 36, 40, true},
-    {SHEET, 284, 130, 36, 40, true},
-    {SHEET, 321, 130, 36, 40, true},
-    {SHEET, 357, 130, 36, 40, true},
-    {SHEET, 395, 130, 36, 40, true},  // SPR_WALKER_DEATH_12
-    {SHEET, 0, 180, 32, 32, true},    // SPR_WRECK_1
-    {SHEET, 32, 180, 32, 32, true},
-    {SHEET, 64, 180, 32, 32, true},   // SPR_WRECK_3
-    {SHEET, 258, 90, 97, 20, false},  // SPR_BANNER
-    {TITLE, 0, 0, 320, 320, false},   // SPR_TITLE_1
-    {TITLE, 320, 0, 320, 320, false}, // SPR_TITLE_2
+    {.source = SHEET, .x = 0, .y = 0, .w = 32, .h = 40, .masked = true},       // SPR_SHIP_1
+    {.source = SHEET, .x = 32, .y = 0, .w = 32, .h = 40, .masked = true},      // SPR_SHIP_2
+    {.source = SHEET, .x = 64, .y = 0, .w = 40, .h = 40, .masked = true},      // SPR_BLOCK
+    {.source = SHEET, .x = 111, .y = 0, .w = 32, .h = 32, .masked = true},     // SPR_RIGHT_TURRET
+    {.source = SHEET, .x = 143, .y = 0, .w = 32, .h = 32, .masked = true},     // SPR_LEFT_TURRET
+    {.source = SHEET, .x = 261, .y = 0, .w = 5, .h = 10, .masked = true},      // SPR_SHOT
+    {.source = SHEET, .x = 500, .y = 0, .w = 10, .h = 10, .masked = true},     // SPR_CURSOR
+    {.source = SHEET, .x = 0, .y = 50, .w = 32, .h = 40, .masked = true},      // SPR_WALKER_LEFT
+    {.source = SHEET, .x = 0, .y = 50, .w = 32, .h = 40, .masked = true},      // SPR_WALKER_RIGHT: the same picture as left
+    {.source = SHEET, .x = 32, .y = 50, .w = 32, .h = 40, .masked = true},     // SPR_WALKER_DOWN
+    {.source = SHEET, .x = 0, .y = 100, .w = 8, .h = 8, .masked = true},       // SPR_TURRET_SHOT
+    {.source = SHEET, .x = 176, .y = 35, .w = 30, .h = 34, .masked = true},    // SPR_EXPLOSION_1
+    {.source = SHEET, .x = 211, .y = 35, .w = 30, .h = 34, .masked = true},
+    {.source = SHEET, .x = 249, .y = 35, .w = 30, .h = 34, .masked = true},
+    {.source = SHEET, .x = 285, .y = 35, .w = 30, .h = 34, .masked = true},
+    {.source = SHEET, .x = 321, .y = 35, .w = 30, .h = 34, .masked = true},
+    {.source = SHEET, .x = 357, .y = 35, .w = 30, .h = 34, .masked = true},
+    {.source = SHEET, .x = 391, .y = 35, .w = 30, .h = 34, .masked = true},
+    {.source = SHEET, .x = 429, .y = 35, .w = 30, .h = 34, .masked = true},
+    {.source = SHEET, .x = 465, .y = 35, .w = 30, .h = 34, .masked = true},
+    {.source = SHEET, .x = 500, .y = 35, .w = 30, .h = 34, .masked = true},    // SPR_EXPLOSION_10
+    {.source = SHEET, .x = 0, .y = 130, .w = 32, .h = 40, .masked = true},     // SPR_WALKER_DEATH_1
+    {.source = SHEET, .x = 36, .y = 130, .w = 32, .h = 40, .masked = true},
+    {.source = SHEET, .x = 68, .y = 130, .w = 36, .h = 40, .masked = true},
+    {.source = SHEET, .x = 105, .y = 130, .w = 36, .h = 40, .masked = true},
+    {.source = SHEET, .x = 141, .y = 130, .w = 36, .h = 40, .masked = true},
+    {.source = SHEET, .x = 178, .y = 130, .w = 36, .h = 40, .masked = true},
+    {.source = SHEET, .x = 214, .y = 130, .w = 36, .h = 40, .masked = true},
+    {.source = SHEET, .x = 249, .y = 130, .w = 36, .h = 40, .masked = true},
+    {.source = SHEET, .x = 284, .y = 130, .w = 36, .h = 40, .masked = true},
+    {.source = SHEET, .x = 321, .y = 130, .w = 36, .h = 40, .masked = true},
+    {.source = SHEET, .x = 357, .y = 130, .w = 36, .h = 40, .masked = true},
+    {.source = SHEET, .x = 395, .y = 130, .w = 36, .h = 40, .masked = true},   // SPR_WALKER_DEATH_12
+    {.source = SHEET, .x = 0, .y = 180, .w = 32, .h = 32, .masked = true},     // SPR_WRECK_1
+    {.source = SHEET, .x = 32, .y = 180, .w = 32, .h = 32, .masked = true},
+    {.source = SHEET, .x = 64, .y = 180, .w = 32, .h = 32, .masked = true},    // SPR_WRECK_3
+    {.source = SHEET, .x = 258, .y = 90, .w = 97, .h = 20, .masked = false},   // SPR_BANNER
+    {.source = TITLE, .x = 0, .y = 0, .w = 320, .h = 320, .masked = false},    // SPR_TITLE_1
+    {.source = TITLE, .x = 320, .y = 0, .w = 320, .h = 320, .masked = false},  // SPR_TITLE_2
 };
 
 // The bitmaps must reach every region.

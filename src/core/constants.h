@@ -1,4 +1,7 @@
-// Every named number of the game, in one place.
+// The named numbers that more than one file shares: the handlers, the tools
+// that make the levels and pictures, the replay tool and the tests. A number
+// that one file alone uses is named in that file, unless it is one end of a
+// range or pair that is shared here.
 #pragma once
 
 // Modes of the frame loop.
@@ -55,7 +58,8 @@ constexpr int BRUSH_WALKER = 2;
 constexpr int BRUSH_RIGHT_TURRET = 3;
 constexpr int BRUSH_LEFT_TURRET = 4;
 constexpr int BRUSH_LAST = 4;
-// The editor never hands out 3, 104 or 154, and stops below the next range.
+// The editor hands out codes from these on (never 3, 104 or 154; reset_world sets
+// them) and stops below the next range (step_cursor).
 constexpr int EDITOR_FIRST_WALKER_CODE = 4;
 constexpr int EDITOR_FIRST_RIGHT_TURRET_CODE = 105;
 constexpr int EDITOR_FIRST_LEFT_TURRET_CODE = 155;
@@ -66,95 +70,46 @@ constexpr int EDITOR_LEFT_TURRET_CODE_END = 204;
 // The view: a level starts at its bottom and ends when the top reaches row 10.
 constexpr int LEVEL_START_SCROLL_Y = 2560;
 constexpr int LEVEL_END_ROW = 10;
-constexpr int EDITOR_TOP_ROW_MIN = 10;
-constexpr int EDITOR_TOP_ROW_MAX = 256;
 constexpr int FIRST_GAME_LEVEL = 2;
 constexpr int LAST_GAME_LEVEL = 5;
 constexpr int EDITOR_TEMPLATE_LEVEL = 1;
 constexpr int LEVEL_COUNT = 5;
-constexpr int SCROLL_STEP = 10;   // pixels per held frame of Up, Down, F3, F4
-constexpr int PUSH_STEP = 10;     // pixels by which a block or turret pushes back
 
 // Ship and player shots.
-constexpr int SHIP_STEP = 4;            // pixels per held frame of Left or Right
 constexpr int SHIP_MARGIN_RIGHT = 280;
 constexpr int SHIP_MARGIN_LEFT = 10;
-constexpr int SHIP_MARGIN_PUSH = 5;
 constexpr int SHIP_NO_FRAME = 3;        // after a reset: the ship is there but not drawn
-constexpr int SHIP_HIT_W = 33;          // enemy shots hit inside 33 x 41 from the ship's corner
-constexpr int SHIP_HIT_H = 41;
-constexpr int PLAYER_SHOT_SPEED = 5;
-constexpr int PLAYER_SHOT_TOP = 5;      // a shot above this y is done
-constexpr int PLAYER_SHOT_NOSE_X = 13;  // idle shots ride here, relative to the ship's corner
-constexpr int PLAYER_SHOT_NOSE_Y = -10;
 constexpr int PLAYER_FIRST_SLOT = 1;
 constexpr int PLAYER_LAST_SLOT = 20;
-constexpr int MOVE_TIMER_LIMIT = 3;     // Left/Right choose ship frame 1 when the timer passes this
-constexpr int FIRE_TIMER_LIMIT = 12;    // Space fires when the timer passes this: every 13th frame
 
 // Walkers.
-constexpr int WALKER_HIT_W = 33;
-constexpr int WALKER_HIT_H = 41;
-constexpr int WALKER_MARGIN_RIGHT = 280;
-constexpr int WALKER_MARGIN_LEFT = 10;
-constexpr int WALKER_MARGIN_PUSH = 10;
-constexpr int WALKER_FLOOR_Y = 320;     // a walker heading down stops here
-constexpr int WALKER_SHOT_SPEED = 5;
-constexpr int WALKER_SHOT_BOTTOM = 320;
-constexpr int WALKER_SHOT_DX = 12;      // idle shot below the walker's feet
-constexpr int WALKER_SHOT_DY = 40;
-constexpr int WALKER_POINTS = 5;        // added to the tens digit
-constexpr int WALKER_INTERVAL_MIN = 30;
-constexpr int WALKER_INTERVAL_MAX = 119;
 constexpr int DEATH_FRAMES = 12;
 constexpr int WRECK_FRAMES = 3;
-constexpr int WRECK_SPEED = 5;
-constexpr int WRECK_END_X = 320;
 
 // Enemies in general.
 constexpr int ENEMY_FIRST_SLOT = 1;
 constexpr int ENEMY_LAST_SLOT = 19;
-constexpr int ANIM_TICKS = 5;           // an animation advances when its tick passes this
-constexpr int KEY_DRIFT = 5;            // enemy shots and explosions drift with Up and Down
 
 // Turrets.
 constexpr int TURRET_SIZE = 32;
-constexpr int TURRET_CONTACT = 33;
-constexpr int TURRET_HIT_W = 33;
-constexpr int TURRET_HIT_H = 41;
-constexpr int TURRET_POINTS = 2;
-constexpr int TURRET_INTERVAL_MAX = 300;
-constexpr int TURRET_INTERVAL_FLOOR = 50;
 constexpr int TURRET_SHOT_DX = 2;
 constexpr int TURRET_SHOT_DY = 1;
 constexpr int TURRET_SHOT_MUZZLE_Y = 22;
-constexpr int TURRET_SHOT_END = 320;
 constexpr int EXPLOSION_FRAMES = 10;
 
 // Blocks.
 constexpr int BLOCK_BOX = 41;           // 40-pixel block, strict box tests one larger
-constexpr int BLOCK_LIFT = 5;
 
 // Score line and banner.
-constexpr int HUD_TEXT_COLOR = 15;      // index into palette_color
-constexpr int HUD_DIGITS_X = 56;
-constexpr int HUD_DIGIT_STEP = 10;
-constexpr int BANNER_X = 220;
 constexpr int SCORE_OFF = 1;            // scoring_flag: 1 shows the banner, 2 counts points
 constexpr int SCORE_ON = 2;
-
-// Title screen.
-constexpr int TITLE_CYCLE_MAX = 900;
-constexpr int MUSIC_PAN = 175;
 
 // Sounds.
 constexpr int SOUND_VOLUME = 255;
 constexpr int SOUND_PAN_LEFT = 20;
 constexpr int SOUND_FREQ = 1000;
-
-// Editor keys.
-constexpr int EDITOR_STEP_LIMIT = 3;    // arrows move the cursor when the timer passes this
-constexpr int EDITOR_BRUSH_LIMIT = 10;  // Space changes the brush when the timer passes this
+constexpr int SOUND_ONCE = 0;           // the loop flag: play once
+constexpr int SOUND_LOOP = -1;          // or repeat without end
 
 // Export.
 constexpr int EXPORT_FIELD_WIDTH = 14;

@@ -5,6 +5,11 @@
 #include "core/random.h"
 
 namespace {
+constexpr int32_t WALKER_INTERVAL_MIN = 30;
+constexpr int32_t WALKER_INTERVAL_MAX = 119;
+constexpr int32_t TURRET_INTERVAL_MAX = 300;   // drawn from 1..300,
+constexpr int32_t TURRET_INTERVAL_FLOOR = 50;  // then raised to at least 50
+
 void idle_shot(Shot &shot) { shot = {SHOT_IDLE, 0, 0}; }
 
 void reset_turrets(Turret (&turrets)[TURRET_SLOTS], Shot (&shots)[SHOT_SLOTS][TURRET_SLOTS]) {

@@ -9,6 +9,15 @@
 
 namespace {
 
+constexpr int32_t SHIP_STEP = 4;             // pixels per held frame of Left or Right
+constexpr int32_t SCROLL_STEP = 10;          // pixels per held frame of Up, Down, F3, F4
+constexpr int32_t MOVE_TIMER_LIMIT = 3;      // Left/Right choose ship frame 1 when the timer passes this
+constexpr int32_t FIRE_TIMER_LIMIT = 12;     // Space fires when the timer passes this: every 13th frame
+constexpr int32_t EDITOR_STEP_LIMIT = 3;     // arrows move the cursor when the timer passes this
+constexpr int32_t EDITOR_BRUSH_LIMIT = 10;   // Space changes the brush when the timer passes this
+constexpr int32_t EDITOR_TOP_ROW_MIN = 10;   // F3 and F4 keep the view's top row in 10..256
+constexpr int32_t EDITOR_TOP_ROW_MAX = 256;
+
 // Play: Left and Right move the ship 4 pixels a frame and pick ship frame 1 when
 // the shared timer passes 3; Up and Down scroll and pick frame 2 every frame.
 void steer(int32_t dx) {
@@ -29,7 +38,7 @@ void scroll(int32_t dy) {
 
 void fire() {
     if (++game.fire_timer <= FIRE_TIMER_LIMIT) return;
-    play_sound(game.shot_sample, SOUND_VOLUME, SOUND_PAN_LEFT, SOUND_FREQ, 0);
+    play_sound(game.shot_sample, SOUND_VOLUME, SOUND_PAN_LEFT, SOUND_FREQ, SOUND_ONCE);
     game.player_shots[game.next_shot].state = SHOT_FLYING;
     if (++game.next_shot > PLAYER_LAST_SLOT) game.next_shot = PLAYER_FIRST_SLOT;
     game.fire_timer = 0;

@@ -4,6 +4,13 @@
 #include "shell/shell.h"
 #include "assets/atlas.h"
 
+namespace {
+constexpr int HUD_TEXT_COLOR = 15;  // index into palette_color
+constexpr int HUD_DIGITS_X = 56;    // the highest digit, just after the 7 characters of "SCORE: "
+constexpr int HUD_DIGIT_STEP = 10;  // and the lower ones 10 pixels apart
+constexpr int BANNER_X = 220;       // the banner's left edge, at the top of the window
+}  // namespace
+
 // One pass from the lowest digit up. A digit above 9 becomes 0 with every digit
 // below it, whatever its excess, and carries exactly 1; the top digit wraps.
 void carry_score() {

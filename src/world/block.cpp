@@ -1,5 +1,3 @@
-#include <allegro.h>
-
 #include "assets/atlas.h"
 #include "core/game_state.h"
 #include "core/geometry.h"
@@ -7,6 +5,17 @@
 #include "world/world.h"
 
 namespace {
+constexpr int32_t BLOCK_LIFT = 5;  // a walker touching a block is lifted this far, every frame
+
+// The ship touches a block when the strip at its left edge overlaps the block's
+// box sideways and its top edge lies within the key's reach above the block's
+// top: how far above it may be, plus one. The ship drives into a block from
+// the side, from below when scrolling up, and from above when scrolling down.
+constexpr int32_t SHIP_STRIP_W = 10;  // only the 10 pixels at the ship's left edge count
+constexpr int32_t SIDE_REACH = 10;    // Left, Right: the ship's top up to 9 pixels above the block's
+constexpr int32_t UP_REACH = -5;      // Up: at least 6 pixels below it
+constexpr int32_t DOWN_REACH = 40;    // Down: up to 39 above it, the ship's whole height
+
 // Makes idle every shot among `count` in a row that lies strictly inside the block,
 // bx < x < bx + 41 and by < y < by + 41 (only the flying ones when asked). No
 // shot's test depends on another's, so a [slot][owner] table is walked in memory
@@ -21,14 +30,18 @@ void stop_shots(Shot *shot, size_t count, int32_t bx, int32_t by, bool only_flyi
             shot->state = SHOT_IDLE;
 }
 
+template <size_t SLOTS>
+void stop_shots(Shot (&table)[SLOTS], int32_t bx, int32_t by, bool only_flying) {
+    stop_shots(&table[0], SLOTS, bx, by, only_flying);
+}
+
 template <size_t SLOTS, size_t OWNERS>
 void stop_shots(Shot (&table)[SLOTS][OWNERS], int32_t bx, int32_t by, bool only_flying) {
     stop_shots(&table[0][0], SLOTS * OWNERS, bx, by, only_flying);
 }
 
-// The ship's left-edge strip against the block, with the vertical reach of each key.
-bool ship_touches(int32_t bx, int32_t by, int32_t top_reach) {
-    return game.player_x + 10 > bx && game.player_y + top_reach > by && game.player_x < bx + BLOCK_BOX &&
+bool ship_touches(int32_t bx, int32_t by, int32_t reach) {
+    return game.player_x + SHIP_STRIP_W > bx && game.player_y + reach > by && game.player_x < bx + BLOCK_BOX &&
            game.player_y < by + BLOCK_BOX;
 }
 }  // namespace
@@ -36,8 +49,10 @@ bool ship_touches(int32_t bx, int32_t by, int32_t top_reach) {
 // A block stops every shot that enters it, lifts walkers that touch it and
 // holds the ship and the view back against the keys that drive into it.
 void step_block(int32_t col, int32_t row) {
+    // The box uses the view as this handler finds it (after any push earlier in
+    // this walk); a push by this block below moves only its drawing.
     const int32_t bx = col * CELL_SIZE;
-    const int32_t by = row * CELL_SIZE - game.scroll_y;  // the box keeps this frame's first view
+    const int32_t by = row * CELL_SIZE - game.scroll_y;
 
     // Turret shots stop whatever their state; walker shots only in flight.
     stop_shots(game.right_turret_shots, bx, by, false);
@@ -51,12 +66,13 @@ void step_block(int32_t col, int32_t row) {
     }
     stop_shots(game.walker_shots, bx, by, true);
 
-    if (held(KEY_LEFT) && ship_touches(bx, by, 10)) game.player_off_x += PUSH_STEP;
-    if (held(KEY_RIGHT) && ship_touches(bx, by, 10)) game.player_off_x -= PUSH_STEP;
-    if (held(KEY_UP) && ship_touches(bx, by, -5)) set_scroll_y(game.scroll_y + PUSH_STEP);
-    if (held(KEY_DOWN) && ship_touches(bx, by, 40)) set_scroll_y(game.scroll_y - PUSH_STEP);
+    const bool side = ship_touches(bx, by, SIDE_REACH);
+    push_ship_back({.left = side,
+                    .right = side,
+                    .up = ship_touches(bx, by, UP_REACH),
+                    .down = ship_touches(bx, by, DOWN_REACH)});
 
-    stop_shots(game.player_shots, SHOT_SLOTS, bx, by, true);
+    stop_shots(game.player_shots, bx, by, true);
 
     draw_sprite_region(SPR_BLOCK, bx, row * CELL_SIZE - game.scroll_y);
 }

@@ -1,6 +1,17 @@
+#include <allegro.h>
+
 #include "assets/atlas.h"
 #include "core/game_state.h"
 #include "world/world.h"
+
+namespace {
+constexpr int32_t SHIP_MARGIN_PUSH = 5;      // the margin fix, per frame
+constexpr int32_t PLAYER_SHOT_SPEED = 5;
+constexpr int32_t PLAYER_SHOT_TOP = 5;       // a shot above this y is done
+constexpr int32_t PLAYER_SHOT_NOSE_X = 13;   // idle shots ride here, relative to the ship's corner
+constexpr int32_t PLAYER_SHOT_NOSE_Y = -10;
+constexpr int32_t PUSH_STEP = 10;            // pixels by which something solid pushes back
+}  // namespace
 
 // The ship sits at its screen-anchored cell plus its offsets; its shots rise in
 // screen coordinates and, when idle, ride at its nose.
@@ -26,4 +37,11 @@ void step_ship(int32_t col, int32_t row) {
         }
     }
     draw_ship_frame(game.ship_frame, ship_x, ship_y);
+}
+
+void push_ship_back(BarredKeys barred) {
+    if (barred.left && held(KEY_LEFT)) game.player_off_x += PUSH_STEP;
+    if (barred.right && held(KEY_RIGHT)) game.player_off_x -= PUSH_STEP;
+    if (barred.up && held(KEY_UP)) set_scroll_y(game.scroll_y + PUSH_STEP);
+    if (barred.down && held(KEY_DOWN)) set_scroll_y(game.scroll_y - PUSH_STEP);
 }

@@ -8,14 +8,6 @@
 
 bool held(int key_code) { return key[key_code] != 0; }
 
-void advance_animation(int32_t &tick, int32_t &frame, int32_t &active, int32_t last_frame) {
-    if (++tick <= ANIM_TICKS) return;
-    if (++frame > last_frame) active = OFF;
-    tick = 0;
-}
-
-int32_t key_drift() { return (held(KEY_UP) ? KEY_DRIFT : 0) - (held(KEY_DOWN) ? KEY_DRIFT : 0); }
-
 // The level-anchored handlers of one cell, in their fixed order. The code is
 // mapped straight to its object rather than compared with all 203 numbers;
 // 154 is both right-firing turret 50 and left-firing turret 0.

@@ -1,31 +1,42 @@
-#include <allegro.h>
-
 #include "assets/atlas.h"
 #include "core/game_state.h"
 #include "core/geometry.h"
-#include "core/sound.h"
 #include "world/world.h"
 
 namespace {
+
+constexpr int32_t TURRET_CONTACT = 33;    // the ship's corner strictly inside 33 x 33 is held back
+constexpr int32_t TURRET_HIT_W = 33;      // flying player shots kill inside 33 x 41, taller than the sprite
+constexpr int32_t TURRET_HIT_H = 41;
+constexpr int32_t TURRET_POINTS = 2;
+constexpr int32_t TURRET_SHOT_END = 320;  // a shot past this x or y is done
 
 // The two kinds of turret are one body; these are all their differences.
 struct TurretKind {
     Turret (&turrets)[TURRET_SLOTS];
     Shot (&shots)[SHOT_SLOTS][TURRET_SLOTS];
-    int32_t shot_dx;          // sideways step of a flying shot
-    int32_t muzzle_x;         // idle shot x from the cell's left edge
-    bool drift_before_hit;    // right-firing shots drift with the keys before the ship test
+    int32_t shot_dx;        // sideways step of a flying shot
+    int32_t muzzle_x;       // idle shot x from the cell's left edge
+    bool drift_before_hit;  // whether a flying shot drifts with the keys before the ship test
     SpriteName sprite;
 };
 
-const TurretKind RIGHT_KIND = {game.right_turrets, game.right_turret_shots, TURRET_SHOT_DX, TURRET_SIZE, true,
-                               SPR_RIGHT_TURRET};
-const TurretKind LEFT_KIND = {game.left_turrets, game.left_turret_shots, -TURRET_SHOT_DX, 0, false, SPR_LEFT_TURRET};
-
-void hit_ship_if_touched(const Shot &shot) {
-    if (game.mode == MODE_PLAY && point_in_box(shot.x, shot.y, game.player_x, game.player_y, SHIP_HIT_W, SHIP_HIT_H))
-        game.mode = MODE_TITLE;
-}
+const TurretKind RIGHT_KIND = {
+    .turrets = game.right_turrets,
+    .shots = game.right_turret_shots,
+    .shot_dx = TURRET_SHOT_DX,
+    .muzzle_x = TURRET_SIZE,  // the right edge
+    .drift_before_hit = true,
+    .sprite = SPR_RIGHT_TURRET,
+};
+const TurretKind LEFT_KIND = {
+    .turrets = game.left_turrets,
+    .shots = game.left_turret_shots,
+    .shot_dx = -TURRET_SHOT_DX,
+    .muzzle_x = 0,  // the left edge
+    .drift_before_hit = false,
+    .sprite = SPR_LEFT_TURRET,
+};
 
 void step_turret(const TurretKind &kind, int32_t n, int32_t col, int32_t row) {
     Turret &t = kind.turrets[n];
@@ -41,13 +52,9 @@ void step_turret(const TurretKind &kind, int32_t n, int32_t col, int32_t row) {
 
     if (t.alive != ALIVE) return;
 
-    // The ship cannot steer or scroll into a live turret.
-    if (point_in_box(game.player_x, game.player_y, t.x, t.y, TURRET_CONTACT, TURRET_CONTACT)) {
-        if (held(KEY_LEFT)) game.player_off_x += PUSH_STEP;
-        if (held(KEY_RIGHT)) game.player_off_x -= PUSH_STEP;
-        if (held(KEY_UP)) set_scroll_y(game.scroll_y + PUSH_STEP);
-        if (held(KEY_DOWN)) set_scroll_y(game.scroll_y - PUSH_STEP);
-    }
+    // A live turret bars every way at once.
+    if (point_in_box(game.player_x, game.player_y, t.x, t.y, TURRET_CONTACT, TURRET_CONTACT))
+        push_ship_back({.left = true, .right = true, .up = true, .down = true});
 
     // Only flying shots hurt a turret; each one inside the box counts.
     for (const Shot &shot : game.player_shots) {
@@ -57,16 +64,11 @@ void step_turret(const TurretKind &kind, int32_t n, int32_t col, int32_t row) {
         t.exploding = ON;
         t.explosion_frame = 1;
         t.explosion_tick = 0;
-        if (game.scoring_flag == SCORE_ON) game.score.digit[1] += TURRET_POINTS;
         t.alive = DESTROYED;
-        play_sound(game.hit_sample, SOUND_VOLUME, SOUND_PAN_LEFT, SOUND_FREQ, 0);
+        score_kill(TURRET_POINTS);
     }
 
-    if (++t.fire_count > t.fire_interval) {
-        kind.shots[t.next_slot][n].state = SHOT_FLYING;
-        if (++t.next_slot > ENEMY_LAST_SLOT) t.next_slot = ENEMY_FIRST_SLOT;
-        t.fire_count = 0;
-    }
+    if (auto slot = slot_to_fire(t.fire_count, t.fire_interval, t.next_slot)) kind.shots[*slot][n].state = SHOT_FLYING;
 
     for (int32_t s = 0; s < SHOT_SLOTS; ++s) {
         Shot &shot = kind.shots[s][n];

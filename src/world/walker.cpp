@@ -2,10 +2,24 @@
 #include "core/game_state.h"
 #include "core/geometry.h"
 #include "core/random.h"
-#include "core/sound.h"
 #include "world/world.h"
 
 namespace {
+constexpr int32_t WALKER_SPEED = 1;           // pixels per update, left, right or down
+constexpr int32_t WALKER_FLOOR_Y = 320;       // a walker heading down stops here
+constexpr int32_t WALKER_MARGIN_RIGHT = 280;
+constexpr int32_t WALKER_MARGIN_LEFT = 10;
+constexpr int32_t WALKER_MARGIN_PUSH = 10;    // a bounce moves the walker this far inwards
+constexpr int32_t WALKER_HIT_W = 33;          // player shots kill inside 33 x 41 from its corner
+constexpr int32_t WALKER_HIT_H = 41;
+constexpr int32_t WALKER_POINTS = 5;
+constexpr int32_t WALKER_SHOT_SPEED = 5;
+constexpr int32_t WALKER_SHOT_BOTTOM = 320;   // a shot below this is done
+constexpr int32_t WALKER_SHOT_DX = 12;        // idle shot below the walker's feet
+constexpr int32_t WALKER_SHOT_DY = 40;
+constexpr int32_t WRECK_SPEED = 5;
+constexpr int32_t WRECK_END_X = 320;
+
 void kill_walker(Walker &w) {
     w.death_x = w.x;
     w.death_y = w.y;
@@ -15,9 +29,16 @@ void kill_walker(Walker &w) {
     w.wreck_y = w.death_y;
     w.death_frame = 1;
     w.death_tick = 0;
-    if (game.scoring_flag == SCORE_ON) game.score.digit[1] += WALKER_POINTS;
     w.alive = DESTROYED;
-    play_sound(game.hit_sample, SOUND_VOLUME, SOUND_PAN_LEFT, SOUND_FREQ, 0);
+    score_kill(WALKER_POINTS);
+}
+
+// Off a side margin: inwards, and a random heading in which the one back into
+// the margin becomes down, so away with one chance in three, down with two.
+void bounce(Walker &w, int32_t inwards, int32_t into_margin) {
+    w.off_x += inwards;
+    w.direction = random_int(DIR_LEFT, DIR_DOWN);
+    if (w.direction == into_margin) w.direction = DIR_DOWN;
 }
 }  // namespace
 
@@ -48,25 +69,18 @@ void step_walker(int32_t k, int32_t col, int32_t row) {
     for (const Shot &shot : game.player_shots)
         if (point_in_box(shot.x, shot.y, w.x, w.y, WALKER_HIT_W, WALKER_HIT_H)) kill_walker(w);
 
-    if (w.direction == DIR_LEFT) w.off_x -= 1;
-    if (w.direction == DIR_RIGHT) w.off_x += 1;
-    if (w.direction == DIR_DOWN && w.y < WALKER_FLOOR_Y) w.off_y += 1;
+    if (w.direction == DIR_LEFT) w.off_x -= WALKER_SPEED;
+    if (w.direction == DIR_RIGHT) w.off_x += WALKER_SPEED;
+    if (w.direction == DIR_DOWN && w.y < WALKER_FLOOR_Y) w.off_y += WALKER_SPEED;
 
-    if (w.x > WALKER_MARGIN_RIGHT) {
-        w.off_x -= WALKER_MARGIN_PUSH;
-        w.direction = random_int(1, 3);
-        if (w.direction == DIR_RIGHT) w.direction = DIR_DOWN;
-    } else if (w.x < WALKER_MARGIN_LEFT) {
-        w.off_x += WALKER_MARGIN_PUSH;
-        w.direction = random_int(1, 3);
-        if (w.direction == DIR_LEFT) w.direction = DIR_DOWN;
-    }
+    // Both margins test the position stored above, before this update's step.
+    if (w.x > WALKER_MARGIN_RIGHT)
+        bounce(w, -WALKER_MARGIN_PUSH, DIR_RIGHT);
+    else if (w.x < WALKER_MARGIN_LEFT)
+        bounce(w, WALKER_MARGIN_PUSH, DIR_LEFT);
 
-    if (++w.fire_count > w.fire_interval) {
-        game.walker_shots[w.next_slot][k].state = SHOT_FLYING;
-        if (++w.next_slot > ENEMY_LAST_SLOT) w.next_slot = ENEMY_FIRST_SLOT;
-        w.fire_count = 0;
-    }
+    if (auto slot = slot_to_fire(w.fire_count, w.fire_interval, w.next_slot))
+        game.walker_shots[*slot][k].state = SHOT_FLYING;
 
     const int32_t body_x = cx + w.off_x, body_y = cy + w.off_y - game.scroll_y;
     for (int32_t s = 0; s < SHOT_SLOTS; ++s) {
@@ -74,9 +88,7 @@ void step_walker(int32_t k, int32_t col, int32_t row) {
         if (shot.state == SHOT_FLYING) {
             shot.y += WALKER_SHOT_SPEED;
             if (shot.y > WALKER_SHOT_BOTTOM) shot.state = SHOT_IDLE;
-            if (game.mode == MODE_PLAY &&
-                point_in_box(shot.x, shot.y, game.player_x, game.player_y, SHIP_HIT_W, SHIP_HIT_H))
-                game.mode = MODE_TITLE;
+            hit_ship_if_touched(shot);
             shot.y += key_drift();
             draw_sprite_region(SPR_SHOT, shot.x, shot.y);
         } else {

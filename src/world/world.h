@@ -6,6 +6,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+
+struct Shot;
 
 // Walks rows top_row..top_row+32, columns 0..32, running the handlers of each cell.
 void step_world();
@@ -19,10 +22,33 @@ void step_cursor(int32_t col, int32_t row);
 
 // True while an arrow key is held (the keyboard as last polled).
 bool held(int key_code);
+
+// The arrow keys whose way is barred by something solid the ship touches.
+struct BarredKeys {
+    bool left, right, up, down;
+};
+// The ship cannot steer or scroll into a block or a live turret: each barred
+// key that is held is answered by a push the other way, of the ship's offset
+// for Left and Right and of the view for Up and Down.
+void push_ship_back(BarredKeys barred);
+
+// The rules walkers and turrets share.
+//
 // What Up and Down add to the y of enemy shots and animations this frame, so
 // that they keep their place on the screen against the view's scroll.
 int32_t key_drift();
 // One update of a death or explosion animation: the frame steps once its tick
-// passes ANIM_TICKS (so frame 1 shows for 5 updates, later ones for 6), and the
-// update that steps past the last frame ends it (active = OFF).
+// passes 5 (so frame 1 shows for 5 updates, later ones for 6), and the update
+// that steps past the last frame ends it (active = OFF).
 void advance_animation(int32_t &tick, int32_t &frame, int32_t &active, int32_t last_frame);
+// Counts one update of an enemy's gun. Once the count passes the interval it
+// starts afresh and gives the slot to send off, 1..19 in turn. The caller only
+// sets that slot flying: the shot leaves from where its owner last parked it,
+// and one still in flight flies on.
+std::optional<int32_t> slot_to_fire(int32_t &fire_count, int32_t fire_interval, int32_t &next_slot);
+// An enemy shot inside the ship's 33 x 41 box ends the game, in play only.
+// The shot flies on.
+void hit_ship_if_touched(const Shot &shot);
+// A kill adds its points to the tens digit (carried next frame) when points
+// count, and plays the hit sound.
+void score_kill(int32_t points);

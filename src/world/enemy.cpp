@@ -1,0 +1,42 @@
+#include <allegro.h>
+
+#include "core/game_state.h"
+#include "core/geometry.h"
+#include "core/sound.h"
+#include "world/world.h"
+
+// The rules walkers and turrets share, in one copy each.
+
+namespace {
+constexpr int32_t ANIM_TICKS = 5;   // an animation steps once its tick passes this
+constexpr int32_t KEY_DRIFT = 5;    // Up and Down move enemy shots and animations by this much
+constexpr int32_t SHIP_HIT_W = 33;  // enemy shots hit inside 33 x 41 from the ship's corner
+constexpr int32_t SHIP_HIT_H = 41;
+constexpr int32_t TENS = 1;         // kills score on digit[1], the tens
+}  // namespace
+
+int32_t key_drift() { return (held(KEY_UP) ? KEY_DRIFT : 0) - (held(KEY_DOWN) ? KEY_DRIFT : 0); }
+
+void advance_animation(int32_t &tick, int32_t &frame, int32_t &active, int32_t last_frame) {
+    if (++tick <= ANIM_TICKS) return;
+    if (++frame > last_frame) active = OFF;
+    tick = 0;
+}
+
+std::optional<int32_t> slot_to_fire(int32_t &fire_count, int32_t fire_interval, int32_t &next_slot) {
+    if (++fire_count <= fire_interval) return std::nullopt;
+    const int32_t slot = next_slot;
+    if (++next_slot > ENEMY_LAST_SLOT) next_slot = ENEMY_FIRST_SLOT;
+    fire_count = 0;
+    return slot;
+}
+
+void hit_ship_if_touched(const Shot &shot) {
+    if (game.mode == MODE_PLAY && point_in_box(shot.x, shot.y, game.player_x, game.player_y, SHIP_HIT_W, SHIP_HIT_H))
+        game.mode = MODE_TITLE;
+}
+
+void score_kill(int32_t points) {
+    if (game.scoring_flag == SCORE_ON) game.score.digit[TENS] += points;
+    play_sound(game.hit_sample, SOUND_VOLUME, SOUND_PAN_LEFT, SOUND_FREQ, SOUND_ONCE);
+}
