@@ -3,7 +3,10 @@
 #include <cstring>
 #include <vector>
 
-#include "support.h"
+#include "core/game_state.h"
+#include "shell/shell.h"
+#include "support/harness.h"
+#include "support/pixels.h"
 
 namespace {
 
@@ -18,37 +21,40 @@ TEST(PlayFire, EveryThirteenthHeldFrameFiresCountingAcrossAReleaseIntoSlotsOneTo
         EXPECT_EQ(sounds.size(), s.shots) << "after " << s.frames;
     }
     for (int shot = 2; shot <= 21; ++shot) {
+        SCOPED_TRACE(testing::Message() << "shot " << shot);
         run_frames(shot == 2 ? 1 : 13, {KEY_SPACE});
         const int slot = (shot - 1) % 20 + 1;
-        const Shot &fired = game.player_shots[slot];
-        EXPECT_TRUE(fired.state == SHOT_FLYING && fired.y == 240 && game.next_shot == slot % 20 + 1) << shot;
+        EXPECT_EQ(game.player_shots[slot].state, SHOT_FLYING);
+        EXPECT_EQ(game.player_shots[slot].y, 240);
+        EXPECT_EQ(game.next_shot, slot % 20 + 1);
     }
     EXPECT_EQ(game.player_shots[0].state, SHOT_IDLE);
     ASSERT_EQ(sounds.size(), 21u);
-    for (const SoundCall &c : sounds) EXPECT_TRUE(c.play && c.sample == game.shot_sample && c.pan == 20 && !c.loop);
+    for (const SoundCall &c : sounds) {
+        EXPECT_TRUE(c.play);
+        EXPECT_EQ(c.sample, game.shot_sample);
+        EXPECT_EQ(c.pan, 20);
+        EXPECT_EQ(c.loop, 0);
+    }
     stop_test_game();
 }
 
-// Left and Up both act every frame on one shared timer; Down stops at the bottom;
-// Escape ends the loop after its frame's own steps, before any key acts.
-TEST(PlayMove, LeftAndUpShareTheTimerDownStopsAtTheBottomEscapeBeforeAnyKey) {
+// Left and Up both act every frame on one shared timer; Down stops at the bottom.
+TEST(PlayMove, LeftAndUpShareTheTimerDownStopsAtTheBottom) {
     start_empty_play();
     for (int frame = 1; frame <= 6; ++frame) {
+        SCOPED_TRACE(testing::Message() << "frame " << frame);
         run_frames(1, {KEY_LEFT, KEY_UP});
-        EXPECT_EQ(game.move_timer, frame % 2 == 1 ? 2 : 0) << frame;
-        EXPECT_TRUE(game.player_off_x == -4 * frame && game.scroll_y == 2560 - 10 * frame && game.ship_frame == 2);
+        EXPECT_EQ(game.move_timer, frame % 2 == 1 ? 2 : 0);
+        EXPECT_EQ(game.player_off_x, -4 * frame);
+        EXPECT_EQ(game.scroll_y, 2560 - 10 * frame);
+        EXPECT_EQ(game.ship_frame, 2);
     }
-    hold_keys({KEY_DOWN});
     for (int32_t want : {2510, 2520, 2530, 2540, 2550, 2560, 2560}) {
-        EXPECT_TRUE(run_test_frame());
-        EXPECT_TRUE(game.scroll_y == want && game.top_row == want / 10) << want;
+        run_frames(1, {KEY_DOWN});
+        EXPECT_EQ(game.scroll_y, want);
+        EXPECT_EQ(game.top_row, want / 10);
     }
-    hold_keys({KEY_ESC, KEY_LEFT, KEY_UP, KEY_SPACE});
-    game.fire_timer = 12;
-    const int32_t title_frame = game.title_frame;
-    EXPECT_FALSE(run_test_frame());
-    EXPECT_EQ(game.title_frame, title_frame + 1);
-    EXPECT_TRUE(game.player_off_x == -24 && game.scroll_y == 2560 && game.fire_timer == 12 && sounds.empty());
     stop_test_game();
 }
 
@@ -58,13 +64,14 @@ TEST(PlayMove, NoShipIsDrawnAfterStartUntilAnArrowChoosesAFrame) {
     const struct { int key, held_frames, frame; } cases[] = {
         {KEY_UP, 1, 2}, {KEY_DOWN, 1, 2}, {KEY_LEFT, 4, 1}, {KEY_RIGHT, 4, 1}};
     for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "key " << c.key);
         start_empty_play();
         run_frames(1);
         run_frames(c.held_frames - 1, {c.key});
-        EXPECT_FALSE(any_drawn(120, 250, 80, 40)) << "key " << c.key;
+        EXPECT_FALSE(any_drawn(120, 250, 80, 40));
         run_frames(1, {c.key});
         run_frames(1);
-        EXPECT_TRUE(shows_sprite(c.frame == 1 ? SPR_SHIP_1 : SPR_SHIP_2, 150 + game.player_off_x, 250)) << c.key;
+        EXPECT_TRUE(shows_sprite(c.frame == 1 ? SPR_SHIP_1 : SPR_SHIP_2, 150 + game.player_off_x, 250));
         stop_test_game();
     }
 }
@@ -89,6 +96,32 @@ TEST(PlayKeys, KeysWithoutAMeaningInTheModeChangeNothing) {
             EXPECT_EQ(sounds.size(), 2 * idle_sounds);
             stop_test_game();
         }
+}
+
+// F3 and F4 move the view every frame within rows 10 to 256; the arrows and
+// Space count on one shared timer.
+TEST(EditorKeys, F3AndF4MoveTheViewEveryFrameWithinRowsTenTo256WhileArrowsAndSpaceShareOneTimer) {
+    start_test_game(MODE_EDITOR);
+    run_frames(5, {KEY_F3});
+    EXPECT_EQ(game.scroll_y, 2510);
+    run_frames(300, {KEY_F3});
+    EXPECT_EQ(game.top_row, 10);
+    EXPECT_EQ(game.scroll_y, 100);
+    run_frames(300, {KEY_F4});
+    EXPECT_EQ(game.top_row, 256);
+    EXPECT_EQ(game.scroll_y, 2560);
+    for (int frame = 1; frame <= 56; ++frame) {  // Space alone: a brush every eleventh frame, 4 then 0
+        run_frames(1, {KEY_SPACE});
+        EXPECT_EQ(game.brush, frame / 11 % 5) << frame;
+    }
+    game.editor_key_timer = game.brush = 0;
+    run_frames(20, {KEY_RIGHT});  // an arrow alone: a step every fourth frame
+    EXPECT_EQ(game.cursor_off_x, 50);
+    game.cursor_off_x = game.editor_key_timer = 0;
+    run_frames(20, {KEY_RIGHT, KEY_SPACE});  // two counts a frame: a step every second frame, no brush
+    EXPECT_EQ(game.cursor_off_x, 90);
+    EXPECT_EQ(game.brush, BRUSH_ERASE);
+    stop_test_game();
 }
 
 }  // namespace
