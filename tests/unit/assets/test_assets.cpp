@@ -18,10 +18,8 @@ struct Assets : ::testing::Test {
 };
 
 TEST_F(Assets, SoundsAre16BitMonoAndTheMusicLoopsWithoutAJump) {
-    for (SAMPLE *s : {game.shot_sample, game.hit_sample, game.music_sample}) {
-        EXPECT_EQ(s->bits, 16);
-        EXPECT_EQ(s->stereo, 0);
-    }
+    for (SAMPLE *s : {game.shot_sample, game.hit_sample, game.music_sample})
+        EXPECT_EQ((std::pair{s->bits, s->stereo}), (std::pair{16, 0}));
     EXPECT_LT(game.shot_sample->len, game.shot_sample->freq / 4u);
     const SAMPLE *m = game.music_sample;
     EXPECT_GE(m->len, 8u * m->freq);

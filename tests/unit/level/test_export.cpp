@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <tuple>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -114,9 +115,7 @@ void expect_failed_export(const std::string &dir, const std::string &path, const
     testing::internal::CaptureStderr();
     save_level_text();
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(read_file(path), old) << path;
-    EXPECT_EQ(entries(dir), before) << path;
-    EXPECT_EQ(game.exports, 0) << path;
+    EXPECT_EQ((std::tuple{read_file(path), entries(dir), game.exports}), (std::tuple{old, before, 0})) << path;
     EXPECT_NE(err.find("level.txt"), std::string::npos) << err;
     EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "core/clock.h"
@@ -15,8 +16,6 @@
 #include "reset/reset.h"
 #include "support/harness.h"
 #include "support/level_texts.h"
-
-namespace {
 
 // Every reset re-seeds from the clock second, even twice in one second, then draws
 // each walker's heading and interval, the right turrets' intervals, the left
@@ -35,16 +34,14 @@ TEST(WorldReset, ReseedsRewritesEveryTableAndOnlyOnTheTitleStartsANewGame) {
         reset_world();
         std::mt19937 g(static_cast<std::mt19937::result_type>(second));
         auto r = [&](int n) { return static_cast<int>(std::floor(g() / 4294967296.0 * n)); };
-        for (int k = 0; k < WALKER_SLOTS; ++k) {
-            EXPECT_EQ(game.walkers[k].direction, r(3) + 1) << "walker " << k;
-            EXPECT_EQ(game.walkers[k].fire_interval, r(90) + 30) << "walker " << k;
-        }
+        for (int k = 0; k < WALKER_SLOTS; ++k)
+            EXPECT_EQ((std::pair{game.walkers[k].direction, game.walkers[k].fire_interval}),
+                      (std::pair{r(3) + 1, r(90) + 30})) << "walker " << k;
         for (Turret *t : {game.right_turrets, game.left_turrets})
             for (int l = 0; l < TURRET_SLOTS; ++l) EXPECT_EQ(t[l].fire_interval, std::max(50, r(300) + 1)) << l;
         EXPECT_EQ(next_random(), g() / 4294967296.0) << "no draw beyond the 304th";
         const bool title = mode == MODE_TITLE;
-        EXPECT_EQ(game.level_number, title ? 2 : 4);
-        EXPECT_EQ(game.score.digit[3], title ? 0 : 6);
+        EXPECT_EQ((std::pair{game.level_number, game.score.digit[3]}), (title ? std::pair{2, 0} : std::pair{4, 6}));
         EXPECT_TRUE(grid_holds_level(title ? 2 : 4));
     }
     // A reset over garbage ends as the clean one: every field of every slot is
@@ -59,16 +56,8 @@ TEST(WorldReset, ReseedsRewritesEveryTableAndOnlyOnTheTitleStartsANewGame) {
     EXPECT_EQ(std::memcmp(&clean.player_off_x, &game.player_off_x, span), 0);
     const Walker &w = clean.walkers[100];
     const Turret &t = clean.left_turrets[50];
-    EXPECT_EQ(w.alive, ALIVE);
-    EXPECT_EQ(w.dying, OFF);
-    EXPECT_EQ(w.wreck_active, OFF);
-    EXPECT_EQ(w.wreck_frame, 1);
-    EXPECT_EQ(w.next_slot, 1);
-    EXPECT_EQ(t.alive, ALIVE);
-    EXPECT_EQ(t.exploding, OFF);
-    EXPECT_EQ(t.explosion_frame, 1);
-    EXPECT_EQ(t.next_slot, 1);
+    EXPECT_EQ((std::tuple{w.alive, w.dying, w.wreck_active, w.wreck_frame, w.next_slot}),
+              (std::tuple{ALIVE, OFF, OFF, 1, 1}));
+    EXPECT_EQ((std::tuple{t.alive, t.exploding, t.explosion_frame, t.next_slot}), (std::tuple{ALIVE, OFF, 1, 1}));
     stop_test_game();
 }
-
-}  // namespace

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/game_state.h"
 #include "shell/shell.h"
 #include "support/harness.h"
 #include "support/pixels.h"
-
-namespace {
 
 // Escape ends the loop after its frame's own steps (the title cycle still
 // advances) and before any key of that frame acts.
@@ -16,10 +16,8 @@ TEST(FrameLoop, EscapeEndsTheLoopAfterTheFramesStepsBeforeAnyKeyActs) {
     const int32_t title_frame = game.title_frame;
     EXPECT_FALSE(run_test_frame());
     EXPECT_EQ(game.title_frame, title_frame + 1);
-    EXPECT_EQ(game.player_off_x, 0);
-    EXPECT_EQ(game.scroll_y, 2560);
-    EXPECT_EQ(game.fire_timer, 12);
-    EXPECT_EQ(sounds.size(), 0u);
+    EXPECT_EQ((std::tuple{game.player_off_x, game.scroll_y, game.fire_timer, sounds.size()}),
+              (std::tuple{0, 2560, 12, 0u}));
     stop_test_game();
 }
 
@@ -35,9 +33,6 @@ TEST(FrameLoop, AHitInTheWalkShowsTheTitleInTheSameFrame) {
     run_frames(1);
     EXPECT_EQ(game.mode, MODE_TITLE);
     EXPECT_TRUE(shows_sprite(SPR_TITLE_1, 0, 0, 8));
-    EXPECT_EQ(game.level_number, 4);
-    EXPECT_EQ(game.scroll_y, 100);
+    EXPECT_EQ((std::pair{game.level_number, game.scroll_y}), (std::pair{4, 100}));
     stop_test_game();
 }
-
-}  // namespace

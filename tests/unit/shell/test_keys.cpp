@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "core/game_state.h"
 #include "shell/shell.h"
 #include "support/harness.h"
 #include "support/pixels.h"
-
-namespace {
 
 // The fire timer counts held frames and keeps its count over a release; shots
 // leave the nose in slots 1 to 20 in turn, never slot 0.
@@ -21,21 +20,15 @@ TEST(PlayFire, EveryThirteenthHeldFrameFiresCountingAcrossAReleaseIntoSlotsOneTo
         EXPECT_EQ(sounds.size(), s.shots) << "after " << s.frames;
     }
     for (int shot = 2; shot <= 21; ++shot) {
-        SCOPED_TRACE(testing::Message() << "shot " << shot);
         run_frames(shot == 2 ? 1 : 13, {KEY_SPACE});
         const int slot = (shot - 1) % 20 + 1;
-        EXPECT_EQ(game.player_shots[slot].state, SHOT_FLYING);
-        EXPECT_EQ(game.player_shots[slot].y, 240);
-        EXPECT_EQ(game.next_shot, slot % 20 + 1);
+        EXPECT_EQ((std::tuple{game.player_shots[slot].state, game.player_shots[slot].y, game.next_shot}),
+                  (std::tuple{SHOT_FLYING, 240, slot % 20 + 1})) << "shot " << shot;
     }
     EXPECT_EQ(game.player_shots[0].state, SHOT_IDLE);
     ASSERT_EQ(sounds.size(), 21u);
-    for (const SoundCall &c : sounds) {
-        EXPECT_TRUE(c.play);
-        EXPECT_EQ(c.sample, game.shot_sample);
-        EXPECT_EQ(c.pan, 20);
-        EXPECT_EQ(c.loop, 0);
-    }
+    for (const SoundCall &c : sounds)
+        EXPECT_EQ((std::tuple{c.sample, c.play, c.pan, c.loop}), (std::tuple{game.shot_sample, true, 20, 0}));
     stop_test_game();
 }
 
@@ -43,17 +36,13 @@ TEST(PlayFire, EveryThirteenthHeldFrameFiresCountingAcrossAReleaseIntoSlotsOneTo
 TEST(PlayMove, LeftAndUpShareTheTimerDownStopsAtTheBottom) {
     start_empty_play();
     for (int frame = 1; frame <= 6; ++frame) {
-        SCOPED_TRACE(testing::Message() << "frame " << frame);
         run_frames(1, {KEY_LEFT, KEY_UP});
-        EXPECT_EQ(game.move_timer, frame % 2 == 1 ? 2 : 0);
-        EXPECT_EQ(game.player_off_x, -4 * frame);
-        EXPECT_EQ(game.scroll_y, 2560 - 10 * frame);
-        EXPECT_EQ(game.ship_frame, 2);
+        EXPECT_EQ((std::tuple{game.move_timer, game.player_off_x, game.scroll_y, game.ship_frame}),
+                  (std::tuple{frame % 2 == 1 ? 2 : 0, -4 * frame, 2560 - 10 * frame, 2})) << "frame " << frame;
     }
     for (int32_t want : {2510, 2520, 2530, 2540, 2550, 2560, 2560}) {
         run_frames(1, {KEY_DOWN});
-        EXPECT_EQ(game.scroll_y, want);
-        EXPECT_EQ(game.top_row, want / 10);
+        EXPECT_EQ((std::pair{game.scroll_y, game.top_row}), (std::pair{want, want / 10}));
     }
     stop_test_game();
 }
@@ -64,14 +53,13 @@ TEST(PlayMove, NoShipIsDrawnAfterStartUntilAnArrowChoosesAFrame) {
     const struct { int key, held_frames, frame; } cases[] = {
         {KEY_UP, 1, 2}, {KEY_DOWN, 1, 2}, {KEY_LEFT, 4, 1}, {KEY_RIGHT, 4, 1}};
     for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << "key " << c.key);
         start_empty_play();
         run_frames(1);
         run_frames(c.held_frames - 1, {c.key});
-        EXPECT_FALSE(any_drawn(120, 250, 80, 40));
+        EXPECT_FALSE(any_drawn(120, 250, 80, 40)) << "key " << c.key;
         run_frames(1, {c.key});
         run_frames(1);
-        EXPECT_TRUE(shows_sprite(c.frame == 1 ? SPR_SHIP_1 : SPR_SHIP_2, 150 + game.player_off_x, 250));
+        EXPECT_TRUE(shows_sprite(c.frame == 1 ? SPR_SHIP_1 : SPR_SHIP_2, 150 + game.player_off_x, 250)) << c.key;
         stop_test_game();
     }
 }
@@ -105,11 +93,9 @@ TEST(EditorKeys, F3AndF4MoveTheViewEveryFrameWithinRowsTenTo256WhileArrowsAndSpa
     run_frames(5, {KEY_F3});
     EXPECT_EQ(game.scroll_y, 2510);
     run_frames(300, {KEY_F3});
-    EXPECT_EQ(game.top_row, 10);
-    EXPECT_EQ(game.scroll_y, 100);
+    EXPECT_EQ((std::pair{game.top_row, game.scroll_y}), (std::pair{10, 100}));
     run_frames(300, {KEY_F4});
-    EXPECT_EQ(game.top_row, 256);
-    EXPECT_EQ(game.scroll_y, 2560);
+    EXPECT_EQ((std::pair{game.top_row, game.scroll_y}), (std::pair{256, 2560}));
     for (int frame = 1; frame <= 56; ++frame) {  // Space alone: a brush every eleventh frame, 4 then 0
         run_frames(1, {KEY_SPACE});
         EXPECT_EQ(game.brush, frame / 11 % 5) << frame;
@@ -119,9 +105,6 @@ TEST(EditorKeys, F3AndF4MoveTheViewEveryFrameWithinRowsTenTo256WhileArrowsAndSpa
     EXPECT_EQ(game.cursor_off_x, 50);
     game.cursor_off_x = game.editor_key_timer = 0;
     run_frames(20, {KEY_RIGHT, KEY_SPACE});  // two counts a frame: a step every second frame, no brush
-    EXPECT_EQ(game.cursor_off_x, 90);
-    EXPECT_EQ(game.brush, BRUSH_ERASE);
+    EXPECT_EQ((std::pair{game.cursor_off_x, game.brush}), (std::pair{90, BRUSH_ERASE}));
     stop_test_game();
 }
-
-}  // namespace

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "core/game_state.h"
 #include "shell/shell.h"
 #include "support/harness.h"
 #include "support/level_texts.h"
 #include "support/pixels.h"
-
-namespace {
 
 // In play (never in the editor) the level ends with the view at row 10 or above,
 // where a push can carry it; the old level is still drawn, then 5 wraps to 2.
@@ -26,11 +25,9 @@ TEST(LevelProgress, TheTopOfALevelBringsTheNextFromItsBottom) {
         if (in_grid) game.grid[c.top_row + 12][5] = CELL_BLOCK;
         run_frames(1);
         EXPECT_EQ(static_cast<bool>(shows_sprite(SPR_BLOCK, 50, 120)), in_grid);
-        EXPECT_EQ(game.level_number, c.next);
-        EXPECT_EQ(game.score.digit[2], 4);
-        EXPECT_EQ(game.mode, c.mode);
         const bool ended = c.next != c.level;
-        EXPECT_EQ(game.scroll_y, ended ? 2560 : c.top_row * 10);
+        EXPECT_EQ((std::tuple{game.level_number, game.mode, game.scroll_y, game.score.digit[2]}),
+                  (std::tuple{c.next, c.mode, ended ? 2560 : c.top_row * 10, 4}));
         if (ended) {  // a reset, and the next level loaded
             EXPECT_EQ(game.ship_frame, SHIP_NO_FRAME);
             EXPECT_TRUE(grid_holds_level(c.next));
@@ -38,5 +35,3 @@ TEST(LevelProgress, TheTopOfALevelBringsTheNextFromItsBottom) {
         stop_test_game();
     }
 }
-
-}  // namespace

@@ -16,18 +16,13 @@ std::vector<int64_t> level_text_values(int n) {
     return {std::istream_iterator<int64_t>(values), {}};
 }
 
-std::vector<int64_t> level_cells(int n) {
-    std::vector<int64_t> cells;
+testing::AssertionResult grid_holds_level(int n) {
+    std::vector<int64_t> cells;  // this level's values, then the next ones', then zeros
     for (int m = n; m <= LEVEL_COUNT; ++m) {
         const std::vector<int64_t> text = level_text_values(m);
         cells.insert(cells.end(), text.begin(), text.end());
     }
     cells.resize(LEVEL_ROWS * LEVEL_COLS, 0);
-    return cells;
-}
-
-testing::AssertionResult grid_holds_level(int n) {
-    const std::vector<int64_t> cells = level_cells(n);
     for (int k = 0; k < LEVEL_ROWS * LEVEL_COLS; ++k) {
         const int row = 1 + k / LEVEL_COLS, col = 1 + k % LEVEL_COLS;
         if (game.grid[row][col] != cells[k])

@@ -12,11 +12,8 @@
 // repository root); reading stops at the first text that is not a number.
 std::vector<int64_t> level_text_values(int n);
 
-// The 9216 values a load of level n puts in rows 1..288, columns 1..32, row by
-// row: its text's values, then on into the next levels' texts (those of 2..5
-// are 33 values short of the grid), then zeros past the last.
-std::vector<int64_t> level_cells(int n);
-
-// The grid's rows 1..288, columns 1..32 hold level_cells(n); if not, the first
-// cell that differs.
+// The grid's rows 1..288, columns 1..32 hold what a load of level n puts there,
+// row by row: its text's values, then on into the next levels' texts (those of
+// 2..5 are 33 values short of the grid), then zeros past the last. If not, the
+// failure names the first cell that differs.
 testing::AssertionResult grid_holds_level(int n);

@@ -49,9 +49,8 @@ TEST_F(Blocks, HoldTheShipBackAgainstEachKeyWithinItsReach) {
         game.player_off_x = 0, game.player_x = BX + c.dx, game.player_y = BY + c.dy;
         hold_keys({c.key});
         step_block(COL, ROW);
-        SCOPED_TRACE(testing::Message() << "key " << c.key << " at +" << c.dx << ",+" << c.dy);
-        EXPECT_EQ(game.player_off_x, c.x);
-        EXPECT_EQ(game.scroll_y, 2560 + c.y);
+        EXPECT_EQ((std::pair{game.player_off_x, game.scroll_y}), (std::pair{c.x, 2560 + c.y}))
+            << "key " << c.key << " at +" << c.dx << ",+" << c.dy;
     }
 }
 
@@ -60,8 +59,7 @@ TEST_F(Blocks, TestTheBoxOfTheViewTheyStartWithAndDrawWithTheViewAfterThePush) {
     game.player_shots[3] = {SHOT_FLYING, 141, 250};  // inside that box, outside the box one push later
     hold_keys({KEY_UP});
     step_block(14, 277);
-    EXPECT_EQ(game.scroll_y, 2570);
-    EXPECT_EQ(game.player_shots[3].state, SHOT_IDLE);
+    EXPECT_EQ((std::pair{game.scroll_y, game.player_shots[3].state}), (std::pair{2570, SHOT_IDLE}));
     EXPECT_TRUE(shows_sprite(SPR_BLOCK, 140, 200));
 }
 
@@ -76,11 +74,9 @@ TEST_F(Blocks, LiftWalkersTouchingThemAliveOrDeadAndTurnThemSideways) {
             for (Walker *w : {&game.walkers[0], &game.walkers[100]})
                 w->x = BX + c.dx, w->y = BY + c.dy, w->off_y = 0, w->direction = DIR_DOWN;
             step_block(COL, ROW);
-            SCOPED_TRACE(testing::Message() << "walker at +" << c.dx << ",+" << c.dy);
-            for (const Walker &w : {game.walkers[0], game.walkers[100]}) {
-                EXPECT_EQ(w.off_y, -5 * c.lifted);
-                EXPECT_EQ(w.direction != DIR_DOWN, c.lifted);
-            }
+            for (const Walker &w : {game.walkers[0], game.walkers[100]})
+                EXPECT_EQ((std::pair{w.off_y, w.direction != DIR_DOWN}), (std::pair{-5 * c.lifted, c.lifted}))
+                    << "walker at +" << c.dx << ",+" << c.dy;
             EXPECT_EQ(game.walkers[0].direction, game.walkers[100].direction);
             seen.insert(game.walkers[0].direction);
         }
@@ -102,9 +98,8 @@ TEST_F(Blocks, TwoBlocksPushTheViewBackTwiceAgainstUpAndLiftAWalkerOutOfViewEver
     hold_keys({KEY_UP});
     run_frames(1, {KEY_UP});
     EXPECT_EQ(game.scroll_y, 2010);  // Up's 10 forward, and 10 back for each block
-    EXPECT_EQ(w.off_y, -10);  // lifted in both frames
-    EXPECT_NE(w.direction, DIR_DOWN);
-    EXPECT_EQ(game.walkers[5].x, 0);  // never walked
+    EXPECT_EQ((std::pair{w.off_y, w.direction != DIR_DOWN}), (std::pair{-10, true}));  // lifted in both frames
+    EXPECT_EQ(game.walkers[5].x, 0);                                                    // never walked
 }
 
 }  // namespace

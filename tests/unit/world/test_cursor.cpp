@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "core/game_state.h"
 #include "support/harness.h"
@@ -24,18 +25,14 @@ TEST_F(Editor, HoldingEnterPlacesOncePerFrameAndEnemyNumberingStopsBelowTheNextR
     game.brush = BRUSH_WALKER;
     run_frames(5, {KEY_ENTER});
     run_frames(1);  // the request of the last held frame is served by the next walk
-    EXPECT_EQ(game.grid[257][1], 8);
-    EXPECT_EQ(game.next_walker_code, 9);
+    EXPECT_EQ((std::pair{game.grid[257][1], game.next_walker_code}), (std::pair{8, 9}));
     const struct { int brush; int32_t *next; int last; } cases[] = {{BRUSH_WALKER, &game.next_walker_code, 103},
         {BRUSH_RIGHT_TURRET, &game.next_right_turret_code, 153}, {BRUSH_LEFT_TURRET, &game.next_left_turret_code, 203}};
     for (const auto &c : cases) {
         *c.next = c.last;
         place(c.brush);
         place(c.brush, 10);  // the range is used up: nothing is written, the request is still served
-        SCOPED_TRACE(testing::Message() << "brush " << c.brush);
-        EXPECT_EQ(game.grid[257][1], c.last);
-        EXPECT_EQ(game.grid[257][2], 0);
-        EXPECT_EQ(*c.next, c.last + 1);
+        EXPECT_EQ((std::tuple{game.grid[257][1], game.grid[257][2], *c.next}), (std::tuple{c.last, 0, c.last + 1}));
     }
 }
 
@@ -52,9 +49,7 @@ TEST_F(Editor, PreviewsTheBrushAtFullSizeOverTheCellUntilItsOwnAnchorIsErased) {
     place(BRUSH_BLOCK, 0, -20);  // row 9, above what the editor's view shows
     EXPECT_EQ(game.grid[9][1], CELL_BLOCK);
     place(BRUSH_ERASE, 0, -100);
-    EXPECT_EQ(game.cursor_row, 1);
-    EXPECT_EQ(game.cursor_col, 1);
-    EXPECT_EQ(game.grid[1][1], CELL_EMPTY);
+    EXPECT_EQ((std::tuple{game.cursor_row, game.cursor_col, game.grid[1][1]}), (std::tuple{1, 1, CELL_EMPTY}));
     clear_bitmap(game.back_buffer);
     place(BRUSH_BLOCK);
     EXPECT_EQ(game.place_request, ON);  // nobody is left to serve it, so nothing can be placed

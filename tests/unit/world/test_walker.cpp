@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 #include "core/game_state.h"
 #include "support/harness.h"
@@ -31,23 +32,17 @@ TEST_F(Walkers, EveryShotInsideTheBoxKillsAgainThenItDiesForSeventyTwoUpdatesAnd
     for (int i = 0; i < 6; ++i) game.player_shots[i + 1] = {SHOT_FLYING, pts[i][0], pts[i][1]};
     shot(6) = {SHOT_FLYING, 30, 50};
     update();  // the kill; this update still moves the walker's shots
-    EXPECT_EQ(w().alive, DESTROYED);
-    EXPECT_EQ(game.score.digit[1], 10);
+    EXPECT_EQ((std::pair{w().alive, game.score.digit[1]}), (std::pair{DESTROYED, 10}));
     ASSERT_EQ(sounds.size(), 2u);
-    EXPECT_TRUE(sounds[1].play);
-    EXPECT_EQ(sounds[1].sample, game.hit_sample);
+    EXPECT_EQ((std::pair{sounds[1].sample, sounds[1].play}), (std::pair{game.hit_sample, true}));
     hold(true, false);  // the animation drifts with the keys, the wreck does not
     for (int n = 1; n <= 80; ++n) {
         update();
-        SCOPED_TRACE(testing::Message() << "update " << n);
         const int d = std::min(n, 72), r = std::min(n, 45);
-        EXPECT_EQ(w().death_frame, 1 + d / 6);
-        EXPECT_EQ(w().dying, n < 72 ? ON : OFF);
-        EXPECT_EQ(w().death_y, 40 + 5 * d);
-        EXPECT_EQ(w().wreck_x, 100 + 5 * r);
-        EXPECT_EQ(w().wreck_active, n < 45 ? ON : OFF);
-        EXPECT_EQ(w().wreck_frame, 1 + r % 3);
-        EXPECT_EQ(w().wreck_y, 40);
+        EXPECT_EQ((std::tuple{w().death_frame, w().dying, w().death_y}),
+                  (std::tuple{1 + d / 6, n < 72 ? ON : OFF, 40 + 5 * d})) << "update " << n;
+        EXPECT_EQ((std::tuple{w().wreck_x, w().wreck_y, w().wreck_active, w().wreck_frame}),
+                  (std::tuple{100 + 5 * r, 40, n < 45 ? ON : OFF, 1 + r % 3})) << "update " << n;
     }
     EXPECT_EQ(shot(6), (Shot{SHOT_FLYING, 30, 55}));  // a dead walker's shots hang where they were
 }
@@ -58,8 +53,7 @@ TEST_F(Walkers, IdleShotsAtTheShipsNoseKillOncePerSlot) {
     step_world();                                // the idle shots still lie at (0, 0) from the reset
     EXPECT_EQ(w().alive, ALIVE);
     step_world();
-    EXPECT_EQ(w().alive, DESTROYED);
-    EXPECT_EQ(game.score.digit[1], 0);  // no points while the scoring is off
+    EXPECT_EQ((std::pair{w().alive, game.score.digit[1]}), (std::pair{DESTROYED, 0}));  // no points: scoring is off
     EXPECT_EQ(sounds.size(), static_cast<size_t>(SHOT_SLOTS));
 }
 
@@ -74,8 +68,7 @@ TEST_F(Walkers, FireEveryIntervalPlusOneUpdatesThroughSlotsOneToNineteenAlsoStop
     }
     w().off_y = -1;  // from y 319 it steps down to 320, and there stands still but still fires
     for (int n = 0; n < 4; ++n) update(COL, 288);
-    EXPECT_EQ(w().off_y, 0);
-    EXPECT_EQ(w().next_slot, 5);
+    EXPECT_EQ((std::pair{w().off_y, w().next_slot}), (std::pair{0, 5}));
 }
 
 TEST_F(Walkers, ShotsFallFiveHitTheShipOnlyInPlayThenDriftWithTheKeysAndShowOnceMoreAsTheyLeave) {
@@ -101,8 +94,7 @@ TEST_F(Walkers, ShotsFallFiveHitTheShipOnlyInPlayThenDriftWithTheKeysAndShowOnce
     }
     clear_bitmap(game.back_buffer);
     update();  // parked below the walker's feet again, after this update's step, and not shown
-    EXPECT_EQ(shot(3).x, COL * 10 + w().off_x + 12);
-    EXPECT_EQ(shot(3).y, ROW * 10 + w().off_y - game.scroll_y + 40);
+    EXPECT_EQ(shot(3), (Shot{SHOT_IDLE, COL * 10 + w().off_x + 12, ROW * 10 + w().off_y - game.scroll_y + 40}));
     EXPECT_FALSE(any_drawn(50, 300, 5, 20));
 }
 
