@@ -73,7 +73,7 @@ TEST(PlayKeys, KeysWithoutAMeaningInTheModeChangeNothing) {
         {MODE_TITLE, {KEY_LEFT, KEY_DOWN, KEY_SPACE, KEY_ENTER, KEY_F3, KEY_RSHIFT}}};
     for (const auto &c : cases)
         for (int key : c.keys) {
-            if (c.mode == MODE_PLAY) start_empty_play(); else start_test_game(MODE_TITLE);
+            start_in_mode(c.mode);
             std::memcpy(static_cast<void *>(&before), &game, sizeof game);
             run_frames(1);
             std::memcpy(static_cast<void *>(&idle), &game, sizeof game);

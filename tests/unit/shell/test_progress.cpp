@@ -16,7 +16,7 @@ TEST(LevelProgress, TheTopOfALevelBringsTheNextFromItsBottom) {
         {2, 10, 3}, {5, 10, 2}, {4, -500, 5}, {3, 11, 3}, {3, 10, 3, MODE_EDITOR}};
     for (const auto &c : cases) {
         SCOPED_TRACE("level " + std::to_string(c.level) + " at row " + std::to_string(c.top_row));
-        if (c.mode == MODE_PLAY) start_empty_play(); else start_test_game(c.mode);
+        start_in_mode(c.mode);
         game.level_number = c.level;
         game.score.digit[2] = 4;
         game.ship_frame = 1;

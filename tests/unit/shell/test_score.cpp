@@ -60,7 +60,7 @@ TEST(ScoreLine, AKillLeavesTheTensEmptyForOneFrame) {
 TEST(ScoreLine, ShownInEveryModeWithTheBannerInPlayAndTheEditor) {
     for (int mode : {MODE_TITLE, MODE_PLAY, MODE_EDITOR}) {
         SCOPED_TRACE("mode " + std::to_string(mode));
-        if (mode == MODE_PLAY) start_empty_play(); else start_test_game(mode);
+        start_in_mode(mode);
         run_frames(2);
         EXPECT_TRUE(score_reads("000000000"));
         EXPECT_EQ(static_cast<bool>(shows_sprite(SPR_BANNER, 220, 0)), mode != MODE_TITLE);

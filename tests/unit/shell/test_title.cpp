@@ -28,7 +28,7 @@ TEST(TitleScreen, BandsAtTheirEdgesAndTheWrap) {
 TEST(TitleScreen, PictureAndMusicAsTheModeWants) {
     for (int mode : {MODE_TITLE, MODE_PLAY, MODE_EDITOR}) {
         SCOPED_TRACE("mode " + std::to_string(mode));
-        if (mode == MODE_PLAY) start_empty_play(); else start_test_game(mode);
+        start_in_mode(mode);
         run_frames(2);
         EXPECT_EQ(static_cast<bool>(shows_sprite(SPR_TITLE_1, 0, 0, 8)), mode == MODE_TITLE);
         EXPECT_EQ(sounds.size(), mode == MODE_EDITOR ? 2u : mode == MODE_TITLE ? 1u : 0u);

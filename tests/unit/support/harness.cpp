@@ -35,6 +35,11 @@ void start_empty_play() {
     sounds.clear();
 }
 
+void start_in_mode(int mode) {
+    if (mode == MODE_PLAY) start_empty_play();
+    else start_test_game(mode);
+}
+
 void stop_test_game() {
     stop_game();
     std::memset(static_cast<void *>(&game), 0, sizeof game);

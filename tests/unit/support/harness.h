@@ -14,6 +14,8 @@ void start_test_game(int mode);
 // then emptied down to the ship's anchor (row 25, column 15) and the sounds of
 // the title frame are forgotten. The next frame is the first frame of play.
 void start_empty_play();
+// The mode's usual start: start_empty_play for play, else start_test_game.
+void start_in_mode(int mode);
 // Releases what start_test_game made.
 void stop_test_game();
 
