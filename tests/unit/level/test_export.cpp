@@ -5,13 +5,14 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <tuple>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include "core/game_state.h"
 #include "level/level.h"
 #include "level/level_text.h"
-#include "support.h"
-#include "world/world.h"
+#include "support/harness.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ TEST_F(Export, RightShiftWritesTheUntouchedTemplateInEveryHeldFrameOfTheEditorOn
     game.mode = MODE_PLAY;
     run_frames(1, {KEY_RSHIFT});
     EXPECT_EQ(game.exports, 3);
-    EXPECT_TRUE(read_file(path) == want + "\r\n");
+    EXPECT_EQ(read_file(path), want + "\r\n");
     stop_test_game();
 }
 
@@ -64,7 +65,7 @@ TEST_F(Export, FieldsOfAnyValueLoadBackWithColumnZeroMovedUpARowAndNothingOfTheC
     for (int r = 0; r <= 288; ++r) game.grid[r][32] = 77;
     for (int c = 0; c <= 32; ++c) game.grid[0][c] = game.grid[288][c] = 88;
     game.grid[1][0] = -9;
-    EXPECT_TRUE(export_text() == plain);
+    EXPECT_EQ(export_text(), plain);
 
     const struct { int row, col, value; const char *text; } cases[] = {{2, 0, -5, "-5,"}, {1, 31, 45, " 45,"},
         {100, 7, -2147483647 - 1, "-2147483648,"}, {287, 31, 2147483647, " 2147483647,"}, {25, 15, 107, " 107,"}};
@@ -114,8 +115,9 @@ void expect_failed_export(const std::string &dir, const std::string &path, const
     testing::internal::CaptureStderr();
     save_level_text();
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(read_file(path) == old && entries(dir) == before && game.exports == 0) << path;
-    EXPECT_TRUE(err.find("level.txt") != std::string::npos && err.find('\n') == err.size() - 1) << err;
+    EXPECT_EQ((std::tuple{read_file(path), entries(dir), game.exports}), (std::tuple{old, before, 0})) << path;
+    EXPECT_NE(err.find("level.txt"), std::string::npos) << err;
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
 }
 
 TEST_F(Export, AFailureKeepsThePreviousFile) {

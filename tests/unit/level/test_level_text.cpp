@@ -69,7 +69,7 @@ TEST(LevelText, FormatsEveryShippedLevelBackToItsOwnBytes) {
         EXPECT_EQ(static_cast<int32_t>(text.size()), level_text_bytes(layout));
         std::memset(cells, 0, sizeof cells);
         place_level_values(layout, values.value, cells);
-        EXPECT_TRUE(format(layout, cells) == text) << path;
+        EXPECT_EQ(format(layout, cells), text) << path;
     }
 }
 
@@ -99,7 +99,7 @@ TEST(LevelText, AnyGridGoesOutAndBackAgain) {
             }
         EXPECT_EQ(differ, 0);
         EXPECT_EQ(written, layout->values);
-        EXPECT_TRUE(format(*layout, again) == text);
+        EXPECT_EQ(format(*layout, again), text);
     }
 }
 

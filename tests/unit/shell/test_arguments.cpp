@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "core/game_state.h"
 #include "level/level.h"
 #include "level/level_text.h"
 #include "shell/arguments.h"
 #include "shell/shell.h"
-#include "support.h"
+#include "support/harness.h"
+#include "support/level_texts.h"
 
 namespace {
 
@@ -78,7 +80,7 @@ TEST_F(Arguments, NoneChangeNothingAndUnknownOnesGetTheUsage) {
     // None of that made a level file the game's.
     start_test_game(MODE_TITLE);
     run_frames(1, {KEY_S});
-    EXPECT_FALSE(game.grid[150][4] == 77 && game.grid[100][9] == CELL_BLOCK);
+    EXPECT_TRUE(grid_holds_level(2));
     stop_test_game();
 }
 
@@ -112,7 +114,7 @@ TEST_F(Arguments, ABadFileIsNamedAndLeftAlone) {
                                                  : std::vector<std::string>{"upshot-editor", bad}),
                   2);
         EXPECT_EQ(err, bad + ":51: 'x' is not a decimal integer\n");
-        EXPECT_TRUE(read_file(bad) == text);
+        EXPECT_EQ(read_file(bad), text);
     }
     EXPECT_EQ(take(MODE_EDITOR, {"upshot-editor", dir + "/no/such/level.txt"}), 2);
     EXPECT_EQ(err, dir + "/no/such/level.txt: cannot be written: No such file or directory\n");
@@ -137,7 +139,7 @@ TEST_F(Arguments, TheEditorOpensAndSavesTheNamedFile) {
     stop_test_game();
     std::string want = before;
     want.replace(436 + 255 * 450 + 14, 3, " 2,");
-    EXPECT_TRUE(read_file(mine) == want);
+    EXPECT_EQ(read_file(mine), want);
 }
 
 }  // namespace

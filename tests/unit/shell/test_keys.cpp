@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
-#include "support.h"
-
-namespace {
+#include "core/game_state.h"
+#include "shell/shell.h"
+#include "support/harness.h"
+#include "support/pixels.h"
 
 // The fire timer counts held frames and keeps its count over a release; shots
 // leave the nose in slots 1 to 20 in turn, never slot 0.
@@ -20,35 +22,28 @@ TEST(PlayFire, EveryThirteenthHeldFrameFiresCountingAcrossAReleaseIntoSlotsOneTo
     for (int shot = 2; shot <= 21; ++shot) {
         run_frames(shot == 2 ? 1 : 13, {KEY_SPACE});
         const int slot = (shot - 1) % 20 + 1;
-        const Shot &fired = game.player_shots[slot];
-        EXPECT_TRUE(fired.state == SHOT_FLYING && fired.y == 240 && game.next_shot == slot % 20 + 1) << shot;
+        EXPECT_EQ((std::tuple{game.player_shots[slot].state, game.player_shots[slot].y, game.next_shot}),
+                  (std::tuple{SHOT_FLYING, 240, slot % 20 + 1})) << "shot " << shot;
     }
     EXPECT_EQ(game.player_shots[0].state, SHOT_IDLE);
     ASSERT_EQ(sounds.size(), 21u);
-    for (const SoundCall &c : sounds) EXPECT_TRUE(c.play && c.sample == game.shot_sample && c.pan == 20 && !c.loop);
+    for (const SoundCall &c : sounds)
+        EXPECT_EQ((std::tuple{c.sample, c.play, c.pan, c.loop}), (std::tuple{game.shot_sample, true, 20, 0}));
     stop_test_game();
 }
 
-// Left and Up both act every frame on one shared timer; Down stops at the bottom;
-// Escape ends the loop after its frame's own steps, before any key acts.
-TEST(PlayMove, LeftAndUpShareTheTimerDownStopsAtTheBottomEscapeBeforeAnyKey) {
+// Left and Up both act every frame on one shared timer; Down stops at the bottom.
+TEST(PlayMove, LeftAndUpShareTheTimerDownStopsAtTheBottom) {
     start_empty_play();
     for (int frame = 1; frame <= 6; ++frame) {
         run_frames(1, {KEY_LEFT, KEY_UP});
-        EXPECT_EQ(game.move_timer, frame % 2 == 1 ? 2 : 0) << frame;
-        EXPECT_TRUE(game.player_off_x == -4 * frame && game.scroll_y == 2560 - 10 * frame && game.ship_frame == 2);
+        EXPECT_EQ((std::tuple{game.move_timer, game.player_off_x, game.scroll_y, game.ship_frame}),
+                  (std::tuple{frame % 2 == 1 ? 2 : 0, -4 * frame, 2560 - 10 * frame, 2})) << "frame " << frame;
     }
-    hold_keys({KEY_DOWN});
     for (int32_t want : {2510, 2520, 2530, 2540, 2550, 2560, 2560}) {
-        EXPECT_TRUE(run_test_frame());
-        EXPECT_TRUE(game.scroll_y == want && game.top_row == want / 10) << want;
+        run_frames(1, {KEY_DOWN});
+        EXPECT_EQ((std::pair{game.scroll_y, game.top_row}), (std::pair{want, want / 10}));
     }
-    hold_keys({KEY_ESC, KEY_LEFT, KEY_UP, KEY_SPACE});
-    game.fire_timer = 12;
-    const int32_t title_frame = game.title_frame;
-    EXPECT_FALSE(run_test_frame());
-    EXPECT_EQ(game.title_frame, title_frame + 1);
-    EXPECT_TRUE(game.player_off_x == -24 && game.scroll_y == 2560 && game.fire_timer == 12 && sounds.empty());
     stop_test_game();
 }
 
@@ -78,7 +73,7 @@ TEST(PlayKeys, KeysWithoutAMeaningInTheModeChangeNothing) {
         {MODE_TITLE, {KEY_LEFT, KEY_DOWN, KEY_SPACE, KEY_ENTER, KEY_F3, KEY_RSHIFT}}};
     for (const auto &c : cases)
         for (int key : c.keys) {
-            if (c.mode == MODE_PLAY) start_empty_play(); else start_test_game(MODE_TITLE);
+            start_in_mode(c.mode);
             std::memcpy(static_cast<void *>(&before), &game, sizeof game);
             run_frames(1);
             std::memcpy(static_cast<void *>(&idle), &game, sizeof game);
@@ -91,4 +86,25 @@ TEST(PlayKeys, KeysWithoutAMeaningInTheModeChangeNothing) {
         }
 }
 
-}  // namespace
+// F3 and F4 move the view every frame within rows 10 to 256; the arrows and
+// Space count on one shared timer.
+TEST(EditorKeys, F3AndF4MoveTheViewEveryFrameWithinRowsTenTo256WhileArrowsAndSpaceShareOneTimer) {
+    start_test_game(MODE_EDITOR);
+    run_frames(5, {KEY_F3});
+    EXPECT_EQ(game.scroll_y, 2510);
+    run_frames(300, {KEY_F3});
+    EXPECT_EQ((std::pair{game.top_row, game.scroll_y}), (std::pair{10, 100}));
+    run_frames(300, {KEY_F4});
+    EXPECT_EQ((std::pair{game.top_row, game.scroll_y}), (std::pair{256, 2560}));
+    for (int frame = 1; frame <= 56; ++frame) {  // Space alone: a brush every eleventh frame, 4 then 0
+        run_frames(1, {KEY_SPACE});
+        EXPECT_EQ(game.brush, frame / 11 % 5) << frame;
+    }
+    game.editor_key_timer = game.brush = 0;
+    run_frames(20, {KEY_RIGHT});  // an arrow alone: a step every fourth frame
+    EXPECT_EQ(game.cursor_off_x, 50);
+    game.cursor_off_x = game.editor_key_timer = 0;
+    run_frames(20, {KEY_RIGHT, KEY_SPACE});  // two counts a frame: a step every second frame, no brush
+    EXPECT_EQ((std::pair{game.cursor_off_x, game.brush}), (std::pair{90, BRUSH_ERASE}));
+    stop_test_game();
+}

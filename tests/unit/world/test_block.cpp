@@ -3,7 +3,9 @@
 #include <set>
 
 #include "core/clock.h"
-#include "support.h"
+#include "core/game_state.h"
+#include "support/harness.h"
+#include "support/pixels.h"
 #include "world/world.h"
 
 namespace {
@@ -47,7 +49,8 @@ TEST_F(Blocks, HoldTheShipBackAgainstEachKeyWithinItsReach) {
         game.player_off_x = 0, game.player_x = BX + c.dx, game.player_y = BY + c.dy;
         hold_keys({c.key});
         step_block(COL, ROW);
-        EXPECT_TRUE(game.player_off_x == c.x && game.scroll_y == 2560 + c.y) << c.key << " " << c.dx << "," << c.dy;
+        EXPECT_EQ((std::pair{game.player_off_x, game.scroll_y}), (std::pair{c.x, 2560 + c.y}))
+            << "key " << c.key << " at +" << c.dx << ",+" << c.dy;
     }
 }
 
@@ -56,7 +59,7 @@ TEST_F(Blocks, TestTheBoxOfTheViewTheyStartWithAndDrawWithTheViewAfterThePush) {
     game.player_shots[3] = {SHOT_FLYING, 141, 250};  // inside that box, outside the box one push later
     hold_keys({KEY_UP});
     step_block(14, 277);
-    EXPECT_TRUE(game.scroll_y == 2570 && game.player_shots[3].state == SHOT_IDLE);
+    EXPECT_EQ((std::pair{game.scroll_y, game.player_shots[3].state}), (std::pair{2570, SHOT_IDLE}));
     EXPECT_TRUE(shows_sprite(SPR_BLOCK, 140, 200));
 }
 
@@ -72,7 +75,8 @@ TEST_F(Blocks, LiftWalkersTouchingThemAliveOrDeadAndTurnThemSideways) {
                 w->x = BX + c.dx, w->y = BY + c.dy, w->off_y = 0, w->direction = DIR_DOWN;
             step_block(COL, ROW);
             for (const Walker &w : {game.walkers[0], game.walkers[100]})
-                EXPECT_TRUE(w.off_y == -5 * c.lifted && (w.direction != DIR_DOWN) == c.lifted) << c.dx << "," << c.dy;
+                EXPECT_EQ((std::pair{w.off_y, w.direction != DIR_DOWN}), (std::pair{-5 * c.lifted, c.lifted}))
+                    << "walker at +" << c.dx << ",+" << c.dy;
             EXPECT_EQ(game.walkers[0].direction, game.walkers[100].direction);
             seen.insert(game.walkers[0].direction);
         }
@@ -94,8 +98,8 @@ TEST_F(Blocks, TwoBlocksPushTheViewBackTwiceAgainstUpAndLiftAWalkerOutOfViewEver
     hold_keys({KEY_UP});
     run_frames(1, {KEY_UP});
     EXPECT_EQ(game.scroll_y, 2010);  // Up's 10 forward, and 10 back for each block
-    EXPECT_TRUE(w.off_y == -10 && w.direction != DIR_DOWN) << w.off_y;  // lifted in both frames
-    EXPECT_EQ(game.walkers[5].x, 0);                                     // never walked
+    EXPECT_EQ((std::pair{w.off_y, w.direction != DIR_DOWN}), (std::pair{-10, true}));  // lifted in both frames
+    EXPECT_EQ(game.walkers[5].x, 0);                                                    // never walked
 }
 
 }  // namespace

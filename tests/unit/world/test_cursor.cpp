@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
-#include "level/level.h"
-#include "support.h"
+#include "core/game_state.h"
+#include "support/harness.h"
+#include "support/pixels.h"
 #include "world/world.h"
 
 namespace {
@@ -23,14 +25,14 @@ TEST_F(Editor, HoldingEnterPlacesOncePerFrameAndEnemyNumberingStopsBelowTheNextR
     game.brush = BRUSH_WALKER;
     run_frames(5, {KEY_ENTER});
     run_frames(1);  // the request of the last held frame is served by the next walk
-    EXPECT_TRUE(game.grid[257][1] == 8 && game.next_walker_code == 9);
+    EXPECT_EQ((std::pair{game.grid[257][1], game.next_walker_code}), (std::pair{8, 9}));
     const struct { int brush; int32_t *next; int last; } cases[] = {{BRUSH_WALKER, &game.next_walker_code, 103},
         {BRUSH_RIGHT_TURRET, &game.next_right_turret_code, 153}, {BRUSH_LEFT_TURRET, &game.next_left_turret_code, 203}};
     for (const auto &c : cases) {
         *c.next = c.last;
         place(c.brush);
         place(c.brush, 10);  // the range is used up: nothing is written, the request is still served
-        EXPECT_TRUE(game.grid[257][1] == c.last && game.grid[257][2] == 0 && *c.next == c.last + 1) << c.last;
+        EXPECT_EQ((std::tuple{game.grid[257][1], game.grid[257][2], *c.next}), (std::tuple{c.last, 0, c.last + 1}));
     }
 }
 
@@ -47,7 +49,7 @@ TEST_F(Editor, PreviewsTheBrushAtFullSizeOverTheCellUntilItsOwnAnchorIsErased) {
     place(BRUSH_BLOCK, 0, -20);  // row 9, above what the editor's view shows
     EXPECT_EQ(game.grid[9][1], CELL_BLOCK);
     place(BRUSH_ERASE, 0, -100);
-    EXPECT_TRUE(game.cursor_row == 1 && game.cursor_col == 1 && game.grid[1][1] == CELL_EMPTY);
+    EXPECT_EQ((std::tuple{game.cursor_row, game.cursor_col, game.grid[1][1]}), (std::tuple{1, 1, CELL_EMPTY}));
     clear_bitmap(game.back_buffer);
     place(BRUSH_BLOCK);
     EXPECT_EQ(game.place_request, ON);  // nobody is left to serve it, so nothing can be placed
@@ -68,25 +70,6 @@ TEST_F(Editor, PlacementsOutsideTheGridWriteNothingButAreServed) {
         want.cursor_row = game.cursor_row, want.cursor_col = game.cursor_col;  // the request is served: OFF again
         EXPECT_EQ(std::memcmp(&want, &game, sizeof game), 0) << c.off_x << "," << c.off_y;
     }
-}
-
-TEST_F(Editor, F3AndF4MoveTheViewEveryFrameWithinRowsTenTo256WhileArrowsAndSpaceShareOneTimer) {
-    run_frames(5, {KEY_F3});
-    EXPECT_EQ(game.scroll_y, 2510);
-    run_frames(300, {KEY_F3});
-    EXPECT_TRUE(game.top_row == 10 && game.scroll_y == 100);
-    run_frames(300, {KEY_F4});
-    EXPECT_TRUE(game.top_row == 256 && game.scroll_y == 2560);
-    for (int frame = 1; frame <= 56; ++frame) {  // Space alone: a brush every eleventh frame, 4 then 0
-        run_frames(1, {KEY_SPACE});
-        EXPECT_EQ(game.brush, frame / 11 % 5) << frame;
-    }
-    game.editor_key_timer = game.brush = 0;
-    run_frames(20, {KEY_RIGHT});  // an arrow alone: a step every fourth frame
-    EXPECT_EQ(game.cursor_off_x, 50);
-    game.cursor_off_x = game.editor_key_timer = 0;
-    run_frames(20, {KEY_RIGHT, KEY_SPACE});  // two counts a frame: a step every second frame, no brush
-    EXPECT_TRUE(game.cursor_off_x == 90 && game.brush == BRUSH_ERASE);
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
-#include "support.h"
+#include "assets/atlas.h"
+#include "core/game_state.h"
+#include "support/harness.h"
+#include "support/shots.h"
 #include "world/world.h"
 
 namespace {
@@ -37,14 +41,14 @@ TEST_F(Turrets, FireEveryIntervalPlusOneUpdatesThroughSlotsOneToNineteenUntilFly
         const int pts[4][3] = {{2, 101, 41}, {7, 132, 80}, {8, 133, 60}, {9, 110, 81}};
         for (const auto &p : pts) game.player_shots[p[0]] = {SHOT_FLYING, p[1], p[2]};
         k.step(N, COL, ROW);
-        EXPECT_TRUE(t.alive == DESTROYED && game.score.digit[1] == 4 && sounds.size() == 2) << game.score.digit[1];
+        EXPECT_EQ((std::tuple{t.alive, game.score.digit[1], sounds.size()}), (std::tuple{DESTROYED, 4, 2u}));
         // The explosion: frame 1 for 5 updates, 2..10 for 6 each, over after 60; it drifts with the keys.
         hold_keys({KEY_DOWN});
         for (int n = 1; n <= 65; ++n) {
             k.step(N, COL, ROW);
             const int e = std::min(n, 60);
-            EXPECT_TRUE(t.explosion_frame == 1 + e / 6 && t.exploding == (n < 60 ? ON : OFF)) << n;
-            EXPECT_EQ(t.explosion_y, 40 - 5 * e) << n;
+            EXPECT_EQ((std::tuple{t.explosion_frame, t.exploding, t.explosion_y}),
+                      (std::tuple{1 + e / 6, n < 60 ? ON : OFF, 40 - 5 * e})) << "update " << n;
         }
     }
 }
@@ -63,7 +67,8 @@ TEST_F(Turrets, OnlyALiveOneHoldsTheShipBackAndOnlyWithinItsReach) {
             hold_keys({kind ? KEY_RIGHT : KEY_LEFT, kind ? KEY_DOWN : KEY_UP});
             KINDS[kind].step(N, COL, ROW);
             const int push = !c.pushes ? 0 : kind ? -10 : 10;
-            EXPECT_TRUE(game.player_off_x == push && game.scroll_y == 2560 + push) << kind << c.dx << "," << c.dy;
+            EXPECT_EQ((std::pair{game.player_off_x, game.scroll_y}), (std::pair{push, 2560 + push}))
+                << "kind " << kind << " at +" << c.dx << ",+" << c.dy;
         }
 }
 
@@ -79,7 +84,8 @@ TEST_F(Turrets, LeftFiringShotsMeetTheShipBeforeTheKeyDriftRightFiringOnesAfterO
         hold_keys({c.up ? KEY_UP : KEY_DOWN});
         k.shots[5][N] = {SHOT_FLYING, c.x0, c.y0};
         k.step(N, 20, ROW);  // the turret itself at (200, 40), clear of the ship
-        EXPECT_TRUE(k.shots[5][N].x == 112 && game.mode == c.after) << c.kind << c.up << c.mode;
+        EXPECT_EQ((std::pair{k.shots[5][N].x, game.mode}), (std::pair{112, c.after}))
+            << "kind " << c.kind << " up " << c.up << " mode " << c.mode;
     }
 }
 
@@ -92,9 +98,10 @@ TEST_F(Turrets, ShotsFlyDiagonallyUntilPastTheBottomOrTheRightEdgeThenWaitAtTheM
         Shot &s = k.shots[4][N];
         s = {SHOT_FLYING, c.x0, c.y0};
         k.step(N, COL, ROW);
-        EXPECT_TRUE(s.x == c.x0 + k.dx && s.y == c.y0 + 1 && s.state == c.state) << c.kind << c.x0 << "," << c.y0;
+        EXPECT_EQ(s, (Shot{c.state, c.x0 + k.dx, c.y0 + 1})) << "kind " << c.kind;
+        if (c.state == SHOT_FLYING) continue;
         k.step(N, COL, ROW);  // one that has left is parked at the turret's edge again in the next update
-        EXPECT_TRUE(c.state == SHOT_FLYING || (s.x == 100 + k.muzzle_x && s.y == 40 + 22)) << s.x << "," << s.y;
+        EXPECT_EQ((std::pair{s.x, s.y}), (std::pair{100 + k.muzzle_x, 40 + 22})) << "kind " << c.kind;
     }
 }
 
@@ -108,12 +115,12 @@ std::vector<int> square() {
 TEST_F(Turrets, Code154IsRightTurretFiftyAndLeftTurretZeroDrawnOnTop) {
     game.grid[270][10] = 154;
     step_world();
-    EXPECT_TRUE(game.right_turrets[50].y == 140 && game.left_turrets[0].y == 140);
+    EXPECT_EQ((std::pair{game.right_turrets[50].y, game.left_turrets[0].y}), (std::pair{140, 140}));
     const std::vector<int> seen = square();
     draw_sprite_region(SPR_LEFT_TURRET, 100, 140);  // already drawn last: nothing changes
-    EXPECT_TRUE(square() == seen);
+    EXPECT_EQ(square(), seen);
     draw_sprite_region(SPR_RIGHT_TURRET, 100, 140);  // and the order can be seen
-    EXPECT_FALSE(square() == seen);
+    EXPECT_NE(square(), seen);
 }
 
 }  // namespace

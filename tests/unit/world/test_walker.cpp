@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
-#include "support.h"
+#include "core/game_state.h"
+#include "support/harness.h"
+#include "support/pixels.h"
+#include "support/shots.h"
 #include "world/world.h"
 
 namespace {
@@ -28,17 +32,19 @@ TEST_F(Walkers, EveryShotInsideTheBoxKillsAgainThenItDiesForSeventyTwoUpdatesAnd
     for (int i = 0; i < 6; ++i) game.player_shots[i + 1] = {SHOT_FLYING, pts[i][0], pts[i][1]};
     shot(6) = {SHOT_FLYING, 30, 50};
     update();  // the kill; this update still moves the walker's shots
-    EXPECT_TRUE(w().alive == DESTROYED && game.score.digit[1] == 10) << game.score.digit[1];
-    EXPECT_TRUE(sounds.size() == 2 && sounds[1].play && sounds[1].sample == game.hit_sample);
+    EXPECT_EQ((std::pair{w().alive, game.score.digit[1]}), (std::pair{DESTROYED, 10}));
+    ASSERT_EQ(sounds.size(), 2u);
+    EXPECT_EQ((std::pair{sounds[1].sample, sounds[1].play}), (std::pair{game.hit_sample, true}));
     hold(true, false);  // the animation drifts with the keys, the wreck does not
     for (int n = 1; n <= 80; ++n) {
         update();
         const int d = std::min(n, 72), r = std::min(n, 45);
-        EXPECT_TRUE(w().death_frame == 1 + d / 6 && w().dying == (n < 72 ? ON : OFF) && w().death_y == 40 + 5 * d) << n;
-        EXPECT_TRUE(w().wreck_x == 100 + 5 * r && w().wreck_active == (n < 45 ? ON : OFF) &&
-                    w().wreck_frame == 1 + r % 3 && w().wreck_y == 40) << n;
+        EXPECT_EQ((std::tuple{w().death_frame, w().dying, w().death_y}),
+                  (std::tuple{1 + d / 6, n < 72 ? ON : OFF, 40 + 5 * d})) << "update " << n;
+        EXPECT_EQ((std::tuple{w().wreck_x, w().wreck_y, w().wreck_active, w().wreck_frame}),
+                  (std::tuple{100 + 5 * r, 40, n < 45 ? ON : OFF, 1 + r % 3})) << "update " << n;
     }
-    EXPECT_TRUE(shot(6).state == SHOT_FLYING && shot(6).y == 55);  // a dead walker's shots hang where they were
+    EXPECT_EQ(shot(6), (Shot{SHOT_FLYING, 30, 55}));  // a dead walker's shots hang where they were
 }
 
 TEST_F(Walkers, IdleShotsAtTheShipsNoseKillOncePerSlot) {
@@ -47,7 +53,7 @@ TEST_F(Walkers, IdleShotsAtTheShipsNoseKillOncePerSlot) {
     step_world();                                // the idle shots still lie at (0, 0) from the reset
     EXPECT_EQ(w().alive, ALIVE);
     step_world();
-    EXPECT_TRUE(w().alive == DESTROYED && game.score.digit[1] == 0);  // no points while the scoring is off
+    EXPECT_EQ((std::pair{w().alive, game.score.digit[1]}), (std::pair{DESTROYED, 0}));  // no points: scoring is off
     EXPECT_EQ(sounds.size(), static_cast<size_t>(SHOT_SLOTS));
 }
 
@@ -62,7 +68,7 @@ TEST_F(Walkers, FireEveryIntervalPlusOneUpdatesThroughSlotsOneToNineteenAlsoStop
     }
     w().off_y = -1;  // from y 319 it steps down to 320, and there stands still but still fires
     for (int n = 0; n < 4; ++n) update(COL, 288);
-    EXPECT_TRUE(w().off_y == 0 && w().next_slot == 5) << w().off_y;
+    EXPECT_EQ((std::pair{w().off_y, w().next_slot}), (std::pair{0, 5}));
 }
 
 TEST_F(Walkers, ShotsFallFiveHitTheShipOnlyInPlayThenDriftWithTheKeysAndShowOnceMoreAsTheyLeave) {
@@ -81,14 +87,14 @@ TEST_F(Walkers, ShotsFallFiveHitTheShipOnlyInPlayThenDriftWithTheKeysAndShowOnce
         shot(3) = {SHOT_FLYING, c.x, c.y0};
         clear_bitmap(game.back_buffer);
         update();
-        const auto why = testing::Message() << c.x << "," << c.y0 << " up " << c.up << " down " << c.down;
-        EXPECT_TRUE(shot(3).y == c.y1 && shot(3).state == (c.y0 + 5 > 320 ? SHOT_IDLE : SHOT_FLYING)) << why;
-        EXPECT_EQ(game.mode, c.after) << why;
-        EXPECT_EQ(shows_sprite(SPR_SHOT, c.x, c.y1), c.y1 < VIEW_H) << why;
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y0 << " up " << c.up << " down " << c.down);
+        EXPECT_EQ(shot(3), (Shot{c.y0 + 5 > 320 ? SHOT_IDLE : SHOT_FLYING, c.x, c.y1}));
+        EXPECT_EQ(game.mode, c.after);
+        EXPECT_EQ(static_cast<bool>(shows_sprite(SPR_SHOT, c.x, c.y1)), c.y1 < VIEW_H);
     }
     clear_bitmap(game.back_buffer);
     update();  // parked below the walker's feet again, after this update's step, and not shown
-    EXPECT_TRUE(shot(3).x == COL * 10 + w().off_x + 12 && shot(3).y == ROW * 10 + w().off_y - game.scroll_y + 40);
+    EXPECT_EQ(shot(3), (Shot{SHOT_IDLE, COL * 10 + w().off_x + 12, ROW * 10 + w().off_y - game.scroll_y + 40}));
     EXPECT_FALSE(any_drawn(50, 300, 5, 20));
 }
 

@@ -1,12 +1,10 @@
-// Shared set-up for the headless tests: the real library without a display,
+// The game headless for the unit tests: the real library without a display,
 // memory bitmaps, the real data/ files, the clock pinned and sounds recorded.
 #pragma once
 
-#include <allegro.h>
+#include <initializer_list>
 #include <vector>
 
-#include "assets/atlas.h"
-#include "core/game_state.h"
 #include "core/sound.h"
 
 // Zeroes the game and runs the game's own start-up in the given mode:
@@ -16,6 +14,8 @@ void start_test_game(int mode);
 // then emptied down to the ship's anchor (row 25, column 15) and the sounds of
 // the title frame are forgotten. The next frame is the first frame of play.
 void start_empty_play();
+// The mode's usual start: start_empty_play for play, else start_test_game.
+void start_in_mode(int mode);
 // Releases what start_test_game made.
 void stop_test_game();
 
@@ -29,11 +29,3 @@ void hold_keys(std::initializer_list<int> keys);
 bool run_test_frame();
 // Runs n frames holding the given keys.
 void run_frames(int n, std::initializer_list<int> keys = {});
-
-// True when the w x h rectangle at (x, y) of back_buffer holds any colour but black.
-bool any_drawn(int x, int y, int w, int h);
-
-// True when back_buffer shows sprite `name` at (x, y) exactly as it looks drawn
-// alone on black, over the part of its area that lies in the window from row
-// `from_y` down (to leave out the score line), and that part is not all black.
-bool shows_sprite(SpriteName name, int x, int y, int from_y = 0);

@@ -1,9 +1,9 @@
-#include "support.h"
+#include "support/harness.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "core/clock.h"
+#include "core/game_state.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
 
@@ -35,6 +35,11 @@ void start_empty_play() {
     sounds.clear();
 }
 
+void start_in_mode(int mode) {
+    if (mode == MODE_PLAY) start_empty_play();
+    else start_test_game(mode);
+}
+
 void stop_test_game() {
     stop_game();
     std::memset(static_cast<void *>(&game), 0, sizeof game);
@@ -50,30 +55,4 @@ bool run_test_frame() { return run_frame(HEADLESS); }
 void run_frames(int n, std::initializer_list<int> keys) {
     held_keys.assign(keys.begin(), keys.end());
     for (int i = 0; i < n; ++i) run_test_frame();
-}
-
-bool any_drawn(int x, int y, int w, int h) {
-    for (int yy = y; yy < y + h; ++yy)
-        for (int xx = x; xx < x + w; ++xx)
-            if ((getpixel(game.back_buffer, xx, yy) & 0xffffff) != 0) return true;
-    return false;
-}
-
-bool shows_sprite(SpriteName name, int x, int y, int from_y) {
-    BITMAP *frame = game.back_buffer;
-    BITMAP *alone = create_bitmap(VIEW_W, VIEW_H);
-    clear_bitmap(alone);
-    game.back_buffer = alone;
-    draw_sprite_region(name, x, y);
-    game.back_buffer = frame;
-    const SpriteRegion &r = ATLAS[name];
-    bool same = true, visible = false;
-    for (int yy = std::max(y, from_y); yy < std::min(y + r.h, VIEW_H); ++yy)
-        for (int xx = std::max(x, 0); xx < std::min(x + r.w, VIEW_W); ++xx) {
-            int want = getpixel(alone, xx, yy);
-            visible = visible || (want & 0xffffff) != 0;
-            same = same && getpixel(frame, xx, yy) == want;
-        }
-    destroy_bitmap(alone);
-    return same && visible;
 }

@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "core/game_state.h"
+#include "shell/shell.h"
+#include "support/harness.h"
+#include "support/pixels.h"
+
+// Escape ends the loop after its frame's own steps (the title cycle still
+// advances) and before any key of that frame acts.
+TEST(FrameLoop, EscapeEndsTheLoopAfterTheFramesStepsBeforeAnyKeyActs) {
+    start_empty_play();
+    hold_keys({KEY_ESC, KEY_LEFT, KEY_UP, KEY_SPACE});
+    game.fire_timer = 12;
+    const int32_t title_frame = game.title_frame;
+    EXPECT_FALSE(run_test_frame());
+    EXPECT_EQ(game.title_frame, title_frame + 1);
+    EXPECT_EQ((std::tuple{game.player_off_x, game.scroll_y, game.fire_timer, sounds.size()}),
+              (std::tuple{0, 2560, 12, 0u}));
+    stop_test_game();
+}
+
+// Every step tests the mode as it stands: a hit in the walk ends the game, so
+// the same frame shows the title picture, and the level does not end although
+// the view is at row 10.
+TEST(FrameLoop, AHitInTheWalkShowsTheTitleInTheSameFrame) {
+    start_empty_play();
+    set_scroll_y(100);
+    game.level_number = 4;
+    game.grid[game.top_row + 30][2] = CELL_WALKER_FIRST + 1;  // walker 1 low on the screen
+    game.walker_shots[5][1] = {SHOT_FLYING, 160, 260};        // in the ship's box at (150, 250) once it falls
+    run_frames(1);
+    EXPECT_EQ(game.mode, MODE_TITLE);
+    EXPECT_TRUE(shows_sprite(SPR_TITLE_1, 0, 0, 8));
+    EXPECT_EQ((std::pair{game.level_number, game.scroll_y}), (std::pair{4, 100}));
+    stop_test_game();
+}
