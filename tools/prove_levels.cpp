@@ -126,7 +126,7 @@ int32_t ship_row() { return (game.scroll_y + game.player_y) / CELL_SIZE; }
 struct Point {
     int32_t x, y;  // the ship's centre in level pixels
 };
-Point ship_point() { return {game.player_x + 16, game.scroll_y + game.player_y + 20}; }
+Point ship_point() { return {ship_x() + 16, game.scroll_y + game.player_y + 20}; }
 
 // What a shot's owner is, where it stands in the level.
 std::string owner_text(const ShotRef &ref) {
@@ -177,13 +177,14 @@ struct Candidate {
 struct SearchResult {
     bool cleared = false;
     int32_t frames = 0;
-    int64_t nodes = 0;
+    int64_t nodes = 0;                // frames played
     int32_t highest_row = GRID_ROWS;  // the highest the ship got
     ShotRef killer;                   // the last shot that ended a candidate
     std::vector<Point> route;
 };
 
-SearchResult search(const LevelStart &start, int64_t second, const std::vector<RouteStep> &way) {
+SearchResult search(const LevelStart &start, int64_t second, const std::vector<RouteStep> &way, int width,
+                    int moves) {
     SearchResult result;
     // Snapshots are kept in a pool: a beam and its children.
     static std::vector<std::unique_ptr<Snapshot>> pool;
@@ -201,15 +202,16 @@ SearchResult search(const LevelStart &start, int64_t second, const std::vector<R
     while (!beam.empty()) {
         children.clear();
         for (const Candidate &parent : beam) {
-            for (int m = 0; m < MOVE_COUNT; ++m) {
+            for (int m = 0; m < moves; ++m) {
                 restore_snapshot(*parent.snapshot);
                 Candidate child = parent;
                 Trail trail{parent.trail, {}};
                 bool alive = true;
                 for (int c = 0; c < CHUNK && alive; ++c) {
-                    const int follow = child.follower.keys_for(game.scroll_y, game.player_x);
+                    const int follow = child.follower.keys_for(game.scroll_y, ship_x());
                     const int32_t drift = key_drift();
                     play_frame(second, child.frame++, keys_of(static_cast<Move>(m), follow) | HOLD_SPACE);
+                    ++result.nodes;
                     if (game.mode != MODE_PLAY) {
                         result.killer = find_ship_hit(drift);
                         alive = false;
@@ -218,13 +220,11 @@ SearchResult search(const LevelStart &start, int64_t second, const std::vector<R
                         result.frames = child.frame;
                         for (auto t = std::make_shared<Trail>(std::move(trail)); t; t = std::const_pointer_cast<Trail>(t->parent))
                             result.route.insert(result.route.begin(), t->points.begin(), t->points.end());
-                        ++result.nodes;
                         return result;
                     }
                     trail.points.push_back(ship_point());
                     result.highest_row = std::min(result.highest_row, ship_row());
                 }
-                ++result.nodes;
                 if (!alive || child.frame > FRAME_LIMIT) continue;
                 child.progress = child.follower.progress();
                 child.trail = std::make_shared<Trail>(std::move(trail));
@@ -245,9 +245,9 @@ SearchResult search(const LevelStart &start, int64_t second, const std::vector<R
             const GameState &s = c.snapshot->state;
             const bool seen = std::any_of(beam.begin(), beam.end(), [&](const Candidate &b) {
                 return b.snapshot->state.scroll_y == s.scroll_y &&
-                       std::abs(b.snapshot->state.player_x - s.player_x) < SHIP_STEP * 2;
+                       std::abs(b.snapshot->state.player_off_x - s.player_off_x) < SHIP_STEP * 2;
             });
-            if (beam.size() < static_cast<size_t>(BEAM) && !seen)
+            if (beam.size() < static_cast<size_t>(width) && !seen)
                 beam.push_back(std::move(c));
             else
                 free.push_back(c.snapshot);
@@ -298,7 +298,7 @@ ReferenceResult play_reference(const LevelStart &start, int64_t second, const st
         int32_t scroll_y, player_x;
         int keys;  // held in the frame that followed
     };
-    std::vector<Seen> seen{{game.scroll_y, game.player_x, 0}};
+    std::vector<Seen> seen{{game.scroll_y, ship_x(), 0}};
     for (int32_t frame = 0; frame < FRAME_LIMIT; ++frame) {
         // The screen as it was REACTION_FRAMES ago, moved on by the keys pressed since.
         const size_t from = seen.size() > REACTION_FRAMES ? seen.size() - 1 - REACTION_FRAMES : 0;
@@ -310,7 +310,7 @@ ReferenceResult play_reference(const LevelStart &start, int64_t second, const st
             if (k & HOLD_LEFT) player_x -= SHIP_STEP;
             if (k & HOLD_RIGHT) player_x += SHIP_STEP;
         }
-        const int keys = follower.keys_for(scroll_y, player_x) | HOLD_SPACE;
+        const int keys = follower.keys_for(scroll_y, player_x);
         seen.back().keys = keys;
 
         std::memcpy(static_cast<void *>(&before), &game, sizeof game);
@@ -319,7 +319,7 @@ ReferenceResult play_reference(const LevelStart &start, int64_t second, const st
         fired.clear();
         find_fired_shots(before, game, fired);
         for (const ShotRef &r : fired) fired_at.at(r) = frame;
-        seen.push_back({game.scroll_y, game.player_x, 0});
+        seen.push_back({game.scroll_y, ship_x(), 0});
 
         if (game.mode != MODE_PLAY) {
             const ShotRef killer = find_ship_hit(drift);
@@ -469,7 +469,13 @@ LevelReport prove(const Options &o, const LevelStart &start, bool several) {
     if (way.found) {
         for (int i = 0; i < o.seeds; ++i) {
             const int64_t second = o.first_second + i;
-            SearchResult found = search(start, second, way.steps);
+            // Straight along the way up first; the whole beam only when that dies.
+            SearchResult found = search(start, second, way.steps, 1, 1);
+            if (!found.cleared) {
+                const int64_t tried = found.nodes;
+                found = search(start, second, way.steps, BEAM, MOVE_COUNT);
+                found.nodes += tried;
+            }
             report.nodes += found.nodes;
             if (found.cleared) {
                 ++report.search_cleared;

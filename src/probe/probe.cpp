@@ -36,6 +36,13 @@ void poll_held_keys() {
     for (int k : held_now) key[k] = 1;
 }
 
+int32_t ship_x() {
+    for (int32_t r = 0; r < VIEW_ROWS; ++r)
+        for (int32_t c = 0; c < GRID_COLS; ++c)
+            if (game.grid[r][c] == CELL_PLAYER) return c * CELL_SIZE + game.player_off_x;
+    return game.player_off_x;
+}
+
 void save_snapshot(Snapshot &snapshot) {
     std::memcpy(static_cast<void *>(&snapshot.state), &game, sizeof game);
     std::memcpy(snapshot.keys, const_cast<const char *>(key), KEY_MAX);

@@ -20,6 +20,11 @@ void hold_keys(const std::vector<int> &keys);
 // The headless poll: key[] holds exactly the held keys.
 void poll_held_keys();
 
+// Where the ship is drawn across the screen: its anchor's column (the cell of
+// the first 33 rows that holds CELL_PLAYER) plus its offset. Unlike player_x,
+// which the ship handler stores during the walk, it is up to date between frames.
+int32_t ship_x();
+
 // ---- Snapshots ---------------------------------------------------------------
 
 // Everything the next frame depends on, taken between two frames: the whole

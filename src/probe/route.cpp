@@ -106,7 +106,7 @@ WayUp find_way_up(int64_t node_limit) {
     push(ship_now(), -1, 0);
     auto ship_row = [](const Ship &s) { return (s.scroll_y + s.y) / CELL_SIZE; };
     way.highest_row = ship_row(ship_now());
-    way.highest_x = game.player_x;
+    way.highest_x = ship_x();
 
     int32_t goal = -1;
     while (!open.empty() && goal < 0 && way.nodes < node_limit) {
@@ -129,7 +129,7 @@ WayUp find_way_up(int64_t node_limit) {
             const int32_t row = ship_row(next);
             if (row < way.highest_row) {
                 way.highest_row = row;
-                way.highest_x = next.x;
+                way.highest_x = ship_x();
             }
             push(next, at, node.g + 1);
         }
@@ -137,9 +137,10 @@ WayUp find_way_up(int64_t node_limit) {
 
     if (goal >= 0) {
         way.found = true;
+        const int32_t anchor_x = ship_x() - game.player_off_x;
         for (int32_t at = goal; at >= 0; at = nodes[at].parent) {
             const Ship &s = nodes[at].ship;
-            way.steps.push_back({nodes[at].parent >= 0 ? s.keys : 0, s.scroll_y, s.x});
+            way.steps.push_back({nodes[at].parent >= 0 ? s.keys : 0, s.scroll_y, anchor_x + s.off_x});
         }
         std::reverse(way.steps.begin(), way.steps.end());
     }
@@ -153,17 +154,23 @@ int RouteFollower::keys_for(int32_t scroll_y, int32_t player_x) {
     if (last < 1) return HOLD_UP;
     // The nearest point ahead, in frames of travel: 10 pixels a frame up or
     // down, 4 across.
-    constexpr int32_t LOOK_AHEAD = 60;
+    constexpr int32_t LOOK_BACK = 30, LOOK_AHEAD = 60;
     int32_t nearest = at_, nearest_cost = INT32_MAX;
-    for (int32_t j = at_; j <= std::min(last, at_ + LOOK_AHEAD); ++j) {
+    for (int32_t j = std::max(0, at_ - LOOK_BACK); j <= std::min(last, at_ + LOOK_AHEAD); ++j) {
         const int32_t cost = 2 * std::abs(route[j].scroll_y - scroll_y) + 5 * std::abs(route[j].player_x - player_x);
         if (cost < nearest_cost) nearest = j, nearest_cost = cost;
     }
     at_ = nearest;
     const RouteStep &next = route[std::min(last, at_ + 1)];
-    int keys = next.keys & (HOLD_UP | HOLD_DOWN);
-    if (at_ == last) keys = HOLD_UP;
+    // Back onto the route where the ship has strayed from it, else as the route
+    // goes; but up only in line with the route, or the ship climbs into the
+    // underside of the wall beside the opening.
     const int32_t off = next.player_x - player_x;
+    int keys = next.keys & (HOLD_UP | HOLD_DOWN);
+    if (next.scroll_y < scroll_y) keys = HOLD_UP;
+    else if (next.scroll_y > scroll_y) keys = HOLD_DOWN;
+    if (at_ == last) keys = HOLD_UP;
+    if (keys == HOLD_UP && std::abs(off) > 2 * SHIP_STEP) keys = 0;
     if (off >= SHIP_STEP) keys |= HOLD_RIGHT;
     else if (off <= -SHIP_STEP) keys |= HOLD_LEFT;
     else keys |= next.keys & (HOLD_LEFT | HOLD_RIGHT);

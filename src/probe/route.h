@@ -10,7 +10,8 @@ enum KeyBits : int { HOLD_LEFT = 1, HOLD_RIGHT = 2, HOLD_UP = 4, HOLD_DOWN = 8, 
 // The next polls hand the game exactly these keys.
 void hold_key_bits(int bits);
 
-// One frame of the route: the keys held in it and where the ship was after it.
+// One frame of the route: the keys held in it and where the ship was after it
+// (player_x as ship_x() gives it).
 struct RouteStep {
     int keys;
     int32_t scroll_y, player_x;
@@ -20,7 +21,7 @@ struct WayUp {
     bool found = false;
     std::vector<RouteStep> steps;  // steps[0] is the start; the last frame ends the level
     int32_t highest_row = 0;       // the ship's level row at its highest (its top edge's row)
-    int32_t highest_x = 0;         // its player_x there
+    int32_t highest_x = 0;         // its ship_x() there
     int64_t nodes = 0;             // frames tried
 };
 
