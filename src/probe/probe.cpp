@@ -29,7 +29,7 @@ bool hit_ship(const ShotRef &ref, int32_t drift) {
 }
 }  // namespace
 
-void hold_keys(const std::vector<int> &keys) { held_now = keys; }
+void set_held_keys(const std::vector<int> &keys) { held_now = keys; }
 
 void poll_held_keys() {
     std::memset(const_cast<char *>(key), 0, KEY_MAX);

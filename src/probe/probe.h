@@ -16,7 +16,7 @@
 // ---- Held keys --------------------------------------------------------------
 
 // The keys the next polls hand to the game, until changed.
-void hold_keys(const std::vector<int> &keys);
+void set_held_keys(const std::vector<int> &keys);
 // The headless poll: key[] holds exactly the held keys.
 void poll_held_keys();
 

@@ -17,7 +17,7 @@ void hold_key_bits(int bits) {
     if (bits & HOLD_UP) keys.push_back(KEY_UP);
     if (bits & HOLD_DOWN) keys.push_back(KEY_DOWN);
     if (bits & HOLD_SPACE) keys.push_back(KEY_SPACE);
-    hold_keys(keys);
+    set_held_keys(keys);
 }
 
 namespace {

@@ -125,7 +125,7 @@ bool Replay::fail(int status, const std::string &what) {
 }
 
 bool Replay::run_frames(const Command &cmd) {
-    hold_keys(cmd.keys);
+    set_held_keys(cmd.keys);
     std::string what;
     for (int32_t i = 0; i < cmd.number; ++i) {
         sounds_.set_frame(++frame_);
