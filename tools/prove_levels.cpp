@@ -46,6 +46,7 @@
 #include "core/clock.h"
 #include "core/game_state.h"
 #include "core/sound.h"
+#include "level/level_text.h"
 #include "probe/prove.h"
 #include "shell/startup.h"
 
@@ -61,19 +62,6 @@ struct Options {
 
 void quiet_sound(const SoundCall &) {}
 
-
-// The numbers of a level text, in order; empty when the file cannot be read.
-std::vector<int32_t> read_level_text(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<int32_t> values;
-    if (!in) return values;
-    std::string field;
-    while (std::getline(in, field, ',')) {
-        if (field.find_first_not_of(" \t\r\n") == std::string::npos) continue;
-        values.push_back(static_cast<int32_t>(std::strtol(field.c_str(), nullptr, 10)));
-    }
-    return values;
-}
 
 // ---- The picture ----------------------------------------------------------------------
 
@@ -222,11 +210,13 @@ Options parse_options(int argc, char **argv) {
 
 int main(int argc, char **argv) {
     const Options options = parse_options(argc, argv);
-    std::vector<int32_t> text;
+    // A level text, checked as the build checks the built-in ones.
+    static LevelValues text;
+    text.count = 0;
     if (!options.text.empty()) {
-        text = read_level_text(options.text);
-        if (text.size() != static_cast<size_t>(EXPORT_LAST_COL + (EXPORT_LAST_ROW - 1) * LEVEL_COLS)) {
-            std::fprintf(stderr, "prove_levels: %s: not a level text in the export layout\n", options.text.c_str());
+        LevelTextError error;
+        if (!read_level_text(options.text.c_str(), options.level, text, error)) {
+            std::fprintf(stderr, "prove_levels: %s:%d: %s\n", options.text.c_str(), error.line, error.words);
             return 2;
         }
     }
@@ -244,14 +234,19 @@ int main(int argc, char **argv) {
     const bool several = options.level == 0;
     for (int32_t n = FIRST_GAME_LEVEL; n <= LAST_GAME_LEVEL; ++n) {
         if (!several && n != options.level) continue;
-        // A text lands as the loader would lay it: value k in row 1 + k / 32, column 1 + k % 32.
+        // A text lands as a load lays out the built-in level in its place:
+        // value k where the template holds its value k.
         static LevelGrid grid;
-        if (!text.empty()) {
+        if (text.count > 0) {
             LevelStart(*title, n).enter(0);
             std::memcpy(grid, game.grid, sizeof grid);
-            for (size_t k = 0; k < text.size(); ++k) grid[1 + k / LEVEL_COLS][1 + k % LEVEL_COLS] = text[k];
+            for (int32_t k = 0; k < text.count; ++k) {
+                int32_t row, col;
+                layout_cell(TEMPLATE_LAYOUT, k, row, col);
+                grid[row][col] = text.value[k];
+            }
         }
-        const LevelStart start(*title, n, text.empty() ? nullptr : &grid);
+        const LevelStart start(*title, n, text.count > 0 ? &grid : nullptr);
         proofs.push_back(prove_level(start, options.seeds, options.first_second));
         const LevelProof &p = proofs.back();
         if (!options.quiet && p.way.found)
