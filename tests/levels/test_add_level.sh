@@ -3,13 +3,7 @@
 # ship got and what stopped it, and installs one that can. Run from the
 # repository root: test_add_level.sh BUILD_DIR
 set -euo pipefail
-build=$(cd "${1:?usage: test_add_level.sh BUILD_DIR}" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "$0")/common.sh"
 lv=$work/lv && mkdir "$lv" && cp src/level/level[1-5].txt "$lv/"
 export BUILD_DIR=$build LEVEL_DIR=$lv
 

@@ -4,13 +4,7 @@
 # proof is 20 seeds a level; the sanitizer build, ten times slower, plays 5.
 # Run from the repository root: test_prove_levels.sh BUILD_DIR
 set -euo pipefail
-build=$(cd "${1:?usage: test_prove_levels.sh BUILD_DIR}" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "$0")/common.sh"
 prover=$build/tools/prove_levels
 seeds=20
 grep -q '^UPSHOT_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" && seeds=5
