@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <queue>
 #include <unordered_map>
 
-#include "level/level.h"
 #include "probe/probe.h"
 
 void hold_key_bits(int bits) {
