@@ -135,7 +135,8 @@ SearchResult search(const LevelStart &start, int64_t second, const std::vector<R
                     } else if (game.level_number != start.level()) {
                         result.cleared = true;
                         result.frames = child.frame;
-                        for (auto t = std::make_shared<Trail>(std::move(trail)); t; t = std::const_pointer_cast<Trail>(t->parent))
+                        const auto last = std::make_shared<const Trail>(std::move(trail));
+                        for (const Trail *t = last.get(); t; t = t->parent.get())
                             result.route.insert(result.route.begin(), t->points.begin(), t->points.end());
                         return result;
                     }
@@ -174,7 +175,6 @@ SearchResult search(const LevelStart &start, int64_t second, const std::vector<R
 }
 
 // ---- The reference player ------------------------------------------------------------
-
 
 struct ReferenceResult {
     bool cleared = false;
