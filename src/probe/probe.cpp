@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "core/clock.h"
-#include "core/geometry.h"
 #include "world/world.h"
 
 namespace {
@@ -25,7 +24,7 @@ bool drifts_after_test(ShotTable table) { return table != ShotTable::RIGHT_TURRE
 bool hit_ship(const ShotRef &ref, int32_t drift) {
     const Shot &shot = shot_at(ref);
     const int32_t y = drifts_after_test(ref.table) ? shot.y - drift : shot.y;
-    return point_in_box(shot.x, y, game.player_x, game.player_y, SHIP_HIT_W, SHIP_HIT_H);
+    return in_ship_hit_box(shot.x, y);
 }
 }  // namespace
 
