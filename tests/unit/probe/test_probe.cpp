@@ -76,7 +76,7 @@ TEST_F(ProbeTest, PlayLevelEntersLevelsAsTheTopOfTheOneBeforeDoes) {
 
 // The shot that ended play is found where the ship test saw it: walker and
 // left-firing turret shots drift with Up after the test, right-firing ones
-// before it. A shot fired in the same frame counts as fired.
+// before it. A shot sent off in a frame is found as fired in it.
 TEST_F(ProbeTest, TheShotThatHitTheShipIsFoundWhereTheTestSawIt) {
     start_empty_play();
     run_frames(1, {KEY_UP});  // the ship is placed: player_x 150, player_y 250
@@ -112,6 +112,26 @@ TEST_F(ProbeTest, TheShotThatHitTheShipIsFoundWhereTheTestSawIt) {
         std::vector<ShotRef> fired;
         find_fired_shots(before, game, fired);
         EXPECT_TRUE(fired.empty()) << "shot 2 was flying already";
+
+        // The same owner's gun due in this frame: slot 5 goes off and is found.
+        restore_snapshot(*saved);
+        game.grid[game.top_row + 2][25] = c.code;
+        if (c.table == ShotTable::WALKER) {
+            game.walkers[c.owner].fire_count = game.walkers[c.owner].fire_interval;
+            game.walkers[c.owner].next_slot = 5;
+        } else {
+            Turret &t = c.table == ShotTable::RIGHT_TURRET ? game.right_turrets[c.owner] : game.left_turrets[c.owner];
+            t.fire_count = t.fire_interval;
+            t.next_slot = 5;
+        }
+        std::memcpy(static_cast<void *>(&before), &game, sizeof game);
+        run_frames(1, {KEY_UP});
+        fired.clear();
+        find_fired_shots(before, game, fired);
+        ASSERT_EQ(fired.size(), 1u);
+        EXPECT_EQ(fired[0].table, c.table);
+        EXPECT_EQ(fired[0].slot, 5);
+        EXPECT_EQ(fired[0].owner, c.owner);
         restore_snapshot(*saved);
     }
     EXPECT_EQ(find_ship_hit(0).table, ShotTable::NONE) << "no shot near the ship";
