@@ -5,7 +5,7 @@
 
 #include "core/clock.h"
 #include "probe/probe.h"
-#include "support.h"
+#include "support/harness.h"
 #include "world/world.h"
 
 namespace {

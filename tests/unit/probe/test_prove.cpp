@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "probe/prove.h"
-#include "support.h"
+#include "support/harness.h"
 
 // Levels drawn here, proven as the shipped ones are.
 namespace {

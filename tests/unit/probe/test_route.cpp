@@ -4,7 +4,7 @@
 
 #include "probe/probe.h"
 #include "probe/route.h"
-#include "support.h"
+#include "support/harness.h"
 
 // The way up is found by playing the game's own frames: these levels are drawn
 // here so that the right answer is known.
