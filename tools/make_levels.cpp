@@ -6,9 +6,13 @@
 // bytes. Levels 2 to 5 are laid into the game grid and written by the editor's
 // own save_level_text, so the shipped texts are exactly what the editor would
 // export. Before anything is written the generator checks its own work (object
-// counts, codes, rows, overlaps and a way up for the ship) and stops with a
-// message if a level breaks a rule; after writing it reads each text back and
-// checks that a load puts every object where it was planned.
+// counts, codes, rows, overlaps) and stops with a message if a level breaks a
+// rule. Then it plays each level by the game's own rules (probe/prove.h): the
+// walls must leave the ship a way up, and the level must be fair, the search
+// clearing it for all 20 clock seeds and the reference player for at least 16
+// with at most a tenth of its deaths unwarned. A level that is not is grown
+// again from the next seed. After writing it reads each text back and checks
+// that a load puts every object where it was planned.
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -19,9 +23,13 @@
 #include <string>
 #include <vector>
 
+#include "core/clock.h"
+#include "core/game_state.h"
+#include "core/sound.h"
 #include "level/level.h"
 #include "level/level_text.h"
-#include "core/game_state.h"
+#include "probe/prove.h"
+#include "shell/startup.h"
 
 namespace {
 
@@ -60,19 +68,10 @@ const Shape SHAPES[] = {
 constexpr int BLOCK_SIZE = 40;
 constexpr int WALKER_W = 32, WALKER_H = 40;
 constexpr int LAST_OBJECT_COL = 28;  // a block here reaches the window's right edge
-constexpr int WORLD_W = GRID_COLS * CELL_SIZE;
 
-// The ship's world row at the start of a level and when the level ends, and
-// where it starts across. Its top edge sits 25 rows below the view's top.
-constexpr int SHIP_START_ROW = LEVEL_START_SCROLL_Y / CELL_SIZE + PLAYER_ROW;
-constexpr int SHIP_END_ROW = LEVEL_END_ROW + PLAYER_ROW;
-constexpr int SHIP_START_X = PLAYER_COL * CELL_SIZE;
-constexpr int SHIP_H = 40;
-// A way up is a 45-pixel-wide lane (the 32-pixel ship with room to spare)
-// inside the ship's reach across the window.
-constexpr int LANE_W = 45;
-constexpr int LANE_LEFT = SHIP_MARGIN_LEFT;
-constexpr int LANE_RIGHT = 312;
+// The right end of a gate's opening when no wall comes from the right: as far
+// as the ship's body reaches across the window.
+constexpr int REACH_RIGHT = 312;
 // Enemies stay out of the rows in view when a level starts, so the player gets
 // a moment before the first shot.
 constexpr int LAST_ENEMY_ROW = LEVEL_START_SCROLL_Y / CELL_SIZE - 1;
@@ -127,60 +126,6 @@ bool clear_line_of_fire(const Object &turret, const std::vector<Object> &objects
         }
     }
     return true;
-}
-
-// Follows the ship up the level, holding Up and steering, with blocks and
-// turrets as walls. Returns 0 when it reaches the row where the level ends,
-// otherwise the first row it cannot climb past.
-int stuck_row(const std::vector<Object> &objects) {
-    std::vector<std::array<bool, WORLD_W>> wall(GRID_ROWS + 4);
-    for (auto &r : wall) r.fill(false);
-    for (const Object &o : objects) {
-        if (!is_obstacle(o)) continue;
-        Box b = box_of(o);
-        for (int y = b.y0; y < b.y1; ++y)
-            for (int x = std::max(b.x0, 0); x < std::min(b.x1, WORLD_W); ++x) wall[y / CELL_SIZE][x] = true;
-    }
-    // open[x]: a lane of LANE_W pixels starting at x is clear over the ship's
-    // height at row r.
-    auto open_at = [&](int r) {
-        std::array<int, WORLD_W + 1> sum{};
-        for (int x = 0; x < WORLD_W; ++x) {
-            bool hit = false;
-            for (int k = 0; k < SHIP_H / CELL_SIZE; ++k) hit = hit || wall[r + k][x];
-            sum[x + 1] = sum[x] + hit;
-        }
-        std::array<bool, WORLD_W> open{};
-        for (int x = LANE_LEFT; x + LANE_W <= LANE_RIGHT; ++x) open[x] = sum[x + LANE_W] == sum[x];
-        return open;
-    };
-    // Within one row the ship slides freely along an open run.
-    auto spread = [](std::array<bool, WORLD_W> &reach, const std::array<bool, WORLD_W> &open) {
-        bool any = false;
-        for (int x = 0; x < WORLD_W;) {
-            if (!open[x]) {
-                ++x;
-                continue;
-            }
-            int end = x;
-            bool touched = false;
-            for (; end < WORLD_W && open[end]; ++end) touched = touched || reach[end];
-            for (int k = x; k < end; ++k) reach[k] = touched;
-            any = any || touched;
-            x = end;
-        }
-        return any;
-    };
-    std::array<bool, WORLD_W> reach{};
-    reach[SHIP_START_X] = true;
-    auto open = open_at(SHIP_START_ROW);
-    if (!open[SHIP_START_X] || !spread(reach, open)) return SHIP_START_ROW;
-    for (int r = SHIP_START_ROW - 1; r >= SHIP_END_ROW; --r) {
-        open = open_at(r);
-        for (int x = 0; x < WORLD_W; ++x) reach[x] = reach[x] && open[x];
-        if (!spread(reach, open)) return r;
-    }
-    return 0;
 }
 
 // The objects a level holds besides those the generator chooses: the rows the
@@ -247,14 +192,13 @@ void verify(const Shape &s, const std::vector<Object> &objects) {
     for (const Object &o : objects)
         if ((o.kind == RIGHT_TURRET || o.kind == LEFT_TURRET) && !clear_line_of_fire(o, objects))
             die(n, at(o) + " fires into a block");
-    if (int row = stuck_row(objects)) die(n, "the ship finds no way up past row " + std::to_string(row));
 }
 
 // Builds one play level: block features spread up the climb, then turrets,
 // then walkers, each placed only where it keeps the level fair.
 class Builder {
 public:
-    explicit Builder(const Shape &s) : s_(s), rng_(s.seed), objects_(fixed_objects(s.number)) {}
+    Builder(const Shape &s, unsigned seed) : s_(s), rng_(seed), objects_(fixed_objects(s.number)) {}
 
     std::vector<Object> build() {
         place_blocks();
@@ -298,8 +242,8 @@ private:
         });
     }
 
-    // True when the new objects fit among those placed so far, and the way up
-    // stays open.
+    // True when the new objects fit among those placed so far. Whether the
+    // ship still has a way up is for the game itself to say, once the level is whole.
     bool fits(const std::vector<Object> &extra) const {
         std::vector<Object> all = objects_;
         for (const Object &o : extra) {
@@ -314,7 +258,7 @@ private:
         }
         for (const Object &o : all)
             if ((o.kind == RIGHT_TURRET || o.kind == LEFT_TURRET) && !clear_line_of_fire(o, all)) return false;
-        return stuck_row(all) == 0;
+        return true;
     }
 
     // ---- Block patterns: each returns n blocks; the top row offset is 0. ----
@@ -326,7 +270,7 @@ private:
             int right_end = roll(27, 28);
             int open_from = (1 + 4 * left) * CELL_SIZE;
             int open_to = (right_end - 4 * (right - 1)) * CELL_SIZE;
-            if (right == 0) open_to = LANE_RIGHT;
+            if (right == 0) open_to = REACH_RIGHT;
             if (open_to - open_from < 90) continue;
             Pattern p;
             for (int k = 0; k < left; ++k) p.push_back({0, 1 + 4 * k});
@@ -612,16 +556,53 @@ void check_written(const std::string &dir, int number, const std::vector<Object>
     }
 }
 
+// The level as a load leaves it in the grid, for the game to play.
+void as_loaded(const std::vector<Object> &objects, LevelGrid &grid) {
+    std::memset(grid, 0, sizeof grid);
+    grid[CURSOR_ROW][CURSOR_COL] = CELL_CURSOR;
+    grid[PLAYER_ROW][PLAYER_COL] = CELL_PLAYER;
+    for (const Object &o : objects) grid[o.row][o.col] = o.code;
+}
+
+// Seeds a level may be grown from, and the clock seconds it is proven for.
+constexpr unsigned SEED_TRIES = 40;
+constexpr int PROOF_SEEDS = 20;
+
+void quiet_sound(const SoundCall &) {}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     const std::string dir = argc > 1 ? argv[1] : "src/level";
+    // The game, headless, to play the levels by its own rules; nothing it
+    // draws is looked at.
+    set_sound_hook(quiet_sound);
+    pin_clock_seconds(0);
+    if (start_headless(MODE_TITLE) != START_OK) return 1;
+    set_clip_rect(game.back_buffer, 0, 0, -1, -1);
+    static Snapshot title;
+    save_snapshot(title);
+
     std::vector<std::vector<Object>> levels;
     for (const Shape &s : SHAPES) {
-        levels.push_back(Builder(s).build());
-        verify(s, levels.back());
-        check_text(s.number, levels.back());
+        for (unsigned attempt = 0;; ++attempt) {
+            if (attempt == SEED_TRIES) die(s.number, "no seed tried gives a fair level");
+            std::vector<Object> objects = Builder(s, s.seed + attempt).build();
+            verify(s, objects);
+            check_text(s.number, objects);
+            static LevelGrid grid;
+            as_loaded(objects, grid);
+            const LevelProof proof = prove_level(LevelStart(title, s.number, &grid), PROOF_SEEDS, 0);
+            std::printf("level %d, seed %u: search %d/%d, reference player %d/%d, %zu deaths, %d unwarned%s%s\n", s.number,
+                        s.seed + attempt, proof.search_cleared, PROOF_SEEDS, proof.reference_cleared, PROOF_SEEDS,
+                        proof.deaths.size(), proof.unwarned, proof.stopped.empty() ? "" : ": ", proof.stopped.c_str());
+            if (proof.fair()) {
+                levels.push_back(std::move(objects));
+                break;
+            }
+        }
     }
+    stop_game();
     write_template(dir);
     for (size_t i = 0; i < levels.size(); ++i) {
         write_play_level(dir, SHAPES[i].number, levels[i]);

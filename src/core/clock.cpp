@@ -13,3 +13,5 @@ int64_t clock_seconds() {
 }
 
 void pin_clock_seconds(int64_t s) { pinned = s; }
+
+int64_t pinned_clock_seconds() { return pinned; }

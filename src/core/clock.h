@@ -7,3 +7,5 @@
 int64_t clock_seconds();
 // From now on clock_seconds() returns s; a negative s returns to the real clock.
 void pin_clock_seconds(int64_t s);
+// The pinned reading, or -1 while the clock runs.
+int64_t pinned_clock_seconds();

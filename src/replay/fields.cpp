@@ -207,9 +207,9 @@ bool resolve_path(std::string_view path, Place &place, std::string &canonical, s
             }
             int64_t index = -1;
             std::string why;
-            const bool in_int32 = parse_int(digits, INT32_MIN, INT32_MAX, index, why);
-            if (!in_int32 && why.find("32-bit") == std::string::npos) return malformed();
-            if (!in_int32 || index < 0 || index >= field->count) {
+            const NumberFault fault = parse_int(digits, INT32_MIN, INT32_MAX, index, why);
+            if (fault == NumberFault::NOT_WHOLE) return malformed();
+            if (fault != NumberFault::NONE || index < 0 || index >= field->count) {
                 error = "index " + quoted(digits) + " out of range 0.." + std::to_string(field->count - 1) + " in " +
                         quoted(path);
                 return false;

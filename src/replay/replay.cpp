@@ -1,5 +1,5 @@
 // Folder replay/, a program on top of the game.
-// May include: core level assets world reset shell replay
+// May include: core level assets world reset shell probe replay
 //
 // upshot-replay: runs the game's own frame loop headless from a script of held
 // keys and prints its state as JSON. See the usage text below.
@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,9 +17,12 @@
 #include "script.h"
 #include "core/clock.h"
 #include "core/game_state.h"
+#include "json.h"
+#include "probe/probe.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
 #include "sound_log.h"
+#include "world/world.h"
 
 namespace {
 
@@ -30,6 +35,10 @@ const char USAGE[] =
     "  dump [PATH ...]      print the whole state, or only these paths, as one line of JSON\n"
     "  screenshot FILE      write the last frame shown as a 24-bit BMP\n"
     "  check                check the game's invariants now and after every frame\n"
+    "  save NAME            keep everything the run depends on under NAME\n"
+    "  restore NAME         go back to what save NAME kept\n"
+    "  level N              play level N (2..5) from its start, as reaching it would\n"
+    "  events on|off        print a line for every death, level end and export\n"
     "Exit status: 0 at the end of the script or on Escape, 2 for a bad script or\n"
     "missing data/, 3 when a check fails.\n";
 
@@ -47,15 +56,31 @@ constexpr int EXIT_CHECK_FAILED = 3;
 // memmove is slow.
 BITMAP *black_screen;   // the screen before the first frame is shown
 bool frame_shown = false;
-std::vector<int> held_keys;
 
 void no_wait() {}
 void present() { frame_shown = true; }
-void poll_held() {
-    std::memset(const_cast<char *>(key), 0, KEY_MAX);
-    for (int k : held_keys) key[k] = 1;
-}
-const FramePlatform HEADLESS = {no_wait, present, poll_held};
+const FramePlatform HEADLESS = {no_wait, present, poll_held_keys};
+
+struct BitmapFree {
+    void operator()(BITMAP *b) const { destroy_bitmap(b); }
+};
+
+// What `save` keeps: the game as a frame needs it, and the replay's own record
+// of the run, so that a restore followed by the same lines prints the same bytes.
+struct SavedRun {
+    Snapshot game;
+    int64_t frame;
+    SoundLog sounds;
+    Checker checker;
+    bool checking;
+    bool frame_shown;
+    std::unique_ptr<BITMAP, BitmapFree> picture;  // the last frame shown, for screenshots
+};
+
+// What the events compare across one frame.
+struct Before {
+    int32_t mode, level_number, exports, drift;
+};
 
 class Replay {
 public:
@@ -68,6 +93,10 @@ private:
     bool run_frames(const Command &cmd);
     void dump(const Command &cmd);
     bool screenshot(const Command &cmd);
+    void save(const std::string &name);
+    bool restore(const std::string &name);
+    void report_events(const Before &before);
+    void print(const std::string &line);
     bool fail(int status, const std::string &what);
 
     int64_t frame_ = 0;
@@ -76,8 +105,17 @@ private:
     SoundLog sounds_;
     Checker checker_;
     bool checking_ = false;
+    bool events_ = false;
     std::string out_;
+    std::map<std::string, std::unique_ptr<SavedRun>> saved_;
 };
+
+// Each line goes out whole and at once, so a program driving the replay
+// through a pipe gets its answer before it sends the next line.
+void Replay::print(const std::string &line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
+}
 
 bool Replay::fail(int status, const std::string &what) {
     std::fflush(stdout);
@@ -87,19 +125,100 @@ bool Replay::fail(int status, const std::string &what) {
 }
 
 bool Replay::run_frames(const Command &cmd) {
-    held_keys = cmd.keys;
+    set_held_keys(cmd.keys);
     std::string what;
     for (int32_t i = 0; i < cmd.number; ++i) {
         sounds_.set_frame(++frame_);
+        const Before before = {game.mode, game.level_number, game.exports, key_drift()};
         const bool going_on = run_frame(HEADLESS);
+        if (events_) report_events(before);
         if (checking_ && !checker_.check(what))
             return fail(EXIT_CHECK_FAILED, "frame " + std::to_string(frame_) + ": check failed: " + what);
         if (!going_on) {  // Escape: the game's own shutdown
             stop_game();
-            std::fputs("{\"exit\":0}\n", stdout);
+            print("{\"exit\":0}\n");
             return false;
         }
     }
+    return true;
+}
+
+// A death is play turned to the title screen inside a frame, a level end a new
+// level number while play goes on, an export one more written level.txt.
+void Replay::report_events(const Before &before) {
+    auto start = [&](const char *event) {
+        out_ = "{\"event\":\"";
+        out_ += event;
+        out_ += "\",\"frame\":";
+        append_number(out_, frame_);
+    };
+    auto number = [&](const char *name, int64_t n) {
+        out_ += ",\"";
+        out_ += name;
+        out_ += "\":";
+        append_number(out_, n);
+    };
+    if (before.mode == MODE_PLAY && game.mode == MODE_TITLE) {
+        start("death");
+        number("level", game.level_number);
+        const ShotRef hit = find_ship_hit(before.drift);
+        out_ += ",\"table\":\"";
+        out_ += shot_table_name(hit.table);
+        out_ += '"';
+        if (hit.table != ShotTable::NONE) {
+            number("slot", hit.slot);
+            number("owner", hit.owner);
+            const Shot &shot = shot_at(hit);
+            out_ += ",\"shot\":{";
+            out_ += "\"state\":";
+            append_number(out_, shot.state);
+            number("x", shot.x);
+            number("y", shot.y);
+            out_ += '}';
+        }
+        number("player_x", game.player_x);
+        number("player_y", game.player_y);
+        print(out_ += "}\n");
+    }
+    if (before.mode == MODE_PLAY && game.mode == MODE_PLAY && game.level_number != before.level_number) {
+        start("level_end");
+        number("level", before.level_number);
+        number("next", game.level_number);
+        print(out_ += "}\n");
+    }
+    if (game.exports != before.exports) {
+        start("export");
+        number("exports", game.exports);
+        print(out_ += "}\n");
+    }
+}
+
+void Replay::save(const std::string &name) {
+    std::unique_ptr<SavedRun> &run = saved_[name];
+    if (!run) {
+        run = std::make_unique<SavedRun>();
+        run->picture.reset(create_bitmap(VIEW_W, VIEW_H));
+    }
+    save_snapshot(run->game);
+    run->frame = frame_;
+    run->sounds = sounds_;
+    run->checker = checker_;
+    run->checking = checking_;
+    run->frame_shown = frame_shown;
+    blit(game.back_buffer, run->picture.get(), 0, 0, 0, 0, VIEW_W, VIEW_H);
+}
+
+bool Replay::restore(const std::string &name) {
+    const auto found = saved_.find(name);
+    if (found == saved_.end()) return fail(EXIT_BAD_SCRIPT, "restore: nothing saved as " + quoted(name));
+    const SavedRun &run = *found->second;
+    restore_snapshot(run.game);
+    frame_ = run.frame;
+    sounds_ = run.sounds;
+    checker_ = run.checker;
+    checking_ = run.checking;
+    frame_shown = run.frame_shown;
+    blit(run.picture.get(), game.back_buffer, 0, 0, 0, 0, VIEW_W, VIEW_H);
     return true;
 }
 
@@ -122,7 +241,7 @@ void Replay::dump(const Command &cmd) {
         out_ += '}';
     }
     out_ += '\n';
-    std::fwrite(out_.data(), 1, out_.size(), stdout);
+    print(out_);
     if (showed_sounds) sounds_.clear();
 }
 
@@ -131,14 +250,14 @@ bool Replay::screenshot(const Command &cmd) {
     blit(frame_shown ? game.back_buffer : black_screen, picture, 0, 0, 0, 0, VIEW_W, VIEW_H);
     PALETTE palette;
     get_palette(palette);
-    if (save_bmp(cmd.file.c_str(), picture, palette) != 0)
-        return fail(EXIT_BAD_SCRIPT, "screenshot: cannot write " + quoted(cmd.file) + ": " + std::strerror(errno));
+    if (save_bmp(cmd.word.c_str(), picture, palette) != 0)
+        return fail(EXIT_BAD_SCRIPT, "screenshot: cannot write " + quoted(cmd.word) + ": " + std::strerror(errno));
     return true;
 }
 
 bool Replay::start(int mode) {
     // The keys released and a clock that reads 0 until the script sets it.
-    poll_held();
+    poll_held_keys();
     pin_clock_seconds(0);
     sounds_.install();
     if (start_headless(mode) != START_OK) return false;  // load_assets has said which file is wrong
@@ -178,6 +297,12 @@ int Replay::run(std::FILE *script) {
                 checker_.start();
                 if (!checker_.check(error)) going_on = fail(EXIT_CHECK_FAILED, "check failed: " + error);
                 break;
+            case Command::SAVE: save(cmd.word); break;
+            case Command::RESTORE: going_on = restore(cmd.word); break;
+            case Command::LEVEL:
+                if (!play_level(cmd.number)) going_on = fail(EXIT_BAD_SCRIPT, "level: the editor has no levels to play");
+                break;
+            case Command::EVENTS: events_ = cmd.number != 0; break;
         }
         if (!going_on) break;
     }

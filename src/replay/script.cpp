@@ -3,6 +3,8 @@
 #include <allegro.h>
 #include <array>
 
+#include "core/constants.h"
+
 LineReader::Result LineReader::next(std::string &line) {
     line.clear();
     int c = getc_unlocked(in_);
@@ -47,34 +49,32 @@ std::string quoted(std::string_view word) {
     return out + "'";
 }
 
-bool parse_int(std::string_view word, int64_t lo, int64_t hi, int64_t &value, std::string &error) {
+NumberFault parse_int(std::string_view word, int64_t lo, int64_t hi, int64_t &value, std::string &error) {
     size_t i = 0;
     bool negative = false;
-    if (i < word.size() && (word[i] == '+' || word[i] == '-')) negative = word[i++] == '-';
-    if (i == word.size()) {
+    auto not_whole = [&] {
         error = quoted(word) + " is not a whole number";
-        return false;
-    }
+        return NumberFault::NOT_WHOLE;
+    };
+    if (i < word.size() && (word[i] == '+' || word[i] == '-')) negative = word[i++] == '-';
+    if (i == word.size()) return not_whole();
     // Saturate far above any 32-bit value so that a long row of digits cannot overflow.
     constexpr int64_t CAP = int64_t{1} << 40;
     int64_t magnitude = 0;
     for (; i < word.size(); ++i) {
-        if (word[i] < '0' || word[i] > '9') {
-            error = quoted(word) + " is not a whole number";
-            return false;
-        }
+        if (word[i] < '0' || word[i] > '9') return not_whole();
         magnitude = std::min(CAP, magnitude * 10 + (word[i] - '0'));
     }
     value = negative ? -magnitude : magnitude;
     if (value < INT32_MIN || value > INT32_MAX) {
         error = quoted(word) + " is not a 32-bit integer";
-        return false;
+        return NumberFault::NOT_32_BIT;
     }
     if (value < lo || value > hi) {
         error = quoted(word) + " is out of range " + std::to_string(lo) + ".." + std::to_string(hi);
-        return false;
+        return NumberFault::OUT_OF_RANGE;
     }
-    return true;
+    return NumberFault::NONE;
 }
 
 namespace {
@@ -150,51 +150,108 @@ std::string add_path(std::string_view word, Command &cmd) {
     return "";
 }
 
-std::string parse_words(const std::vector<std::string_view> &words, Command &cmd) {
-    const std::string_view verb = words[0];
+// One parser per command: each reads the words after the verb into `cmd` and
+// returns what is wrong with them, or an empty string.
+using VerbParser = std::string (*)(const std::vector<std::string_view> &words, Command &cmd);
+
+std::string parse_frames(const std::vector<std::string_view> &words, Command &cmd) {
     std::string error;
     int64_t n = 0;
-    if (verb == "frames") {
-        cmd.type = Command::FRAMES;
-        if (!(error = arity(words, 1, words.size(), "frame count")).empty()) return error;
-        if (!parse_int(words[1], INT32_MIN, INT32_MAX, n, error)) return error;
-        if (n < 0) return "frame count " + quoted(words[1]) + " is negative";
-        cmd.number = static_cast<int32_t>(n);
-        for (size_t i = 2; i < words.size(); ++i) {
-            const int code = key_code(words[i]);
-            if (!code) return "unknown key " + quoted(words[i]);
-            cmd.keys.push_back(code);
-        }
-    } else if (verb == "clock") {
-        cmd.type = Command::CLOCK;
-        if (!(error = arity(words, 1, 1, "seconds")).empty()) return error;
-        // A negative reading would hand the clock back to real time, and the
-        // output would no longer depend on the script alone.
-        if (!parse_int(words[1], 0, INT32_MAX, n, error)) return error;
-        cmd.number = static_cast<int32_t>(n);
-    } else if (verb == "set") {
-        cmd.type = Command::SET;
-        if (!(error = arity(words, 2, 2, words.size() < 2 ? "path and value" : "value")).empty()) return error;
-        if (!(error = add_path(words[1], cmd)).empty()) return error;
-        if (!parse_int(words[2], INT32_MIN, INT32_MAX, n, error)) return error;
-        if (!check_settable(cmd.places[0], cmd.names[0], n, error)) return error;
-        cmd.number = static_cast<int32_t>(n);
-    } else if (verb == "dump") {
-        cmd.type = Command::DUMP;
-        for (size_t i = 1; i < words.size(); ++i)
-            if (!(error = add_path(words[i], cmd)).empty()) return error;
-    } else if (verb == "screenshot") {
-        cmd.type = Command::SCREENSHOT;
-        if (!(error = arity(words, 1, 1, "file name")).empty()) return error;
-        cmd.file.assign(words[1]);
-    } else if (verb == "check") {
-        cmd.type = Command::CHECK;
-        return arity(words, 0, 0, "");
-    } else {
-        return "unknown command " + quoted(verb);
+    cmd.type = Command::FRAMES;
+    if (!(error = arity(words, 1, words.size(), "frame count")).empty()) return error;
+    if (parse_int(words[1], INT32_MIN, INT32_MAX, n, error) != NumberFault::NONE) return error;
+    if (n < 0) return "frame count " + quoted(words[1]) + " is negative";
+    cmd.number = static_cast<int32_t>(n);
+    for (size_t i = 2; i < words.size(); ++i) {
+        const int code = key_code(words[i]);
+        if (!code) return "unknown key " + quoted(words[i]);
+        cmd.keys.push_back(code);
     }
     return "";
 }
+
+std::string parse_clock(const std::vector<std::string_view> &words, Command &cmd) {
+    std::string error;
+    int64_t n = 0;
+    cmd.type = Command::CLOCK;
+    if (!(error = arity(words, 1, 1, "seconds")).empty()) return error;
+    // A negative reading would hand the clock back to real time, and the
+    // output would no longer depend on the script alone.
+    if (parse_int(words[1], 0, INT32_MAX, n, error) != NumberFault::NONE) return error;
+    cmd.number = static_cast<int32_t>(n);
+    return "";
+}
+
+std::string parse_set(const std::vector<std::string_view> &words, Command &cmd) {
+    std::string error;
+    int64_t n = 0;
+    cmd.type = Command::SET;
+    if (!(error = arity(words, 2, 2, words.size() < 2 ? "path and value" : "value")).empty()) return error;
+    if (!(error = add_path(words[1], cmd)).empty()) return error;
+    if (parse_int(words[2], INT32_MIN, INT32_MAX, n, error) != NumberFault::NONE) return error;
+    if (!check_settable(cmd.places[0], cmd.names[0], n, error)) return error;
+    cmd.number = static_cast<int32_t>(n);
+    return "";
+}
+
+std::string parse_dump(const std::vector<std::string_view> &words, Command &cmd) {
+    std::string error;
+    cmd.type = Command::DUMP;
+    for (size_t i = 1; i < words.size(); ++i)
+        if (!(error = add_path(words[i], cmd)).empty()) return error;
+    return "";
+}
+
+// One word after the verb, kept in cmd.word.
+template <Command::Type TYPE>
+std::string parse_word(const std::vector<std::string_view> &words, Command &cmd) {
+    cmd.type = TYPE;
+    const std::string error = arity(words, 1, 1, TYPE == Command::SCREENSHOT ? "file name" : "snapshot name");
+    if (error.empty()) cmd.word.assign(words[1]);
+    return error;
+}
+
+std::string parse_check(const std::vector<std::string_view> &words, Command &cmd) {
+    cmd.type = Command::CHECK;
+    return arity(words, 0, 0, "");
+}
+
+std::string parse_level(const std::vector<std::string_view> &words, Command &cmd) {
+    std::string error;
+    int64_t n = 0;
+    cmd.type = Command::LEVEL;
+    if (!(error = arity(words, 1, 1, "level number")).empty()) return error;
+    if (parse_int(words[1], FIRST_GAME_LEVEL, LAST_GAME_LEVEL, n, error) != NumberFault::NONE) return error;
+    cmd.number = static_cast<int32_t>(n);
+    return "";
+}
+
+std::string parse_events(const std::vector<std::string_view> &words, Command &cmd) {
+    std::string error;
+    cmd.type = Command::EVENTS;
+    if (!(error = arity(words, 1, 1, "on or off")).empty()) return error;
+    if (words[1] != "on" && words[1] != "off") return quoted(words[1]) + " is neither on nor off";
+    cmd.number = words[1] == "on";
+    return "";
+}
+
+struct Verb {
+    const char *name;
+    VerbParser parse;
+};
+
+constexpr Verb VERBS[] = {
+    {"frames", parse_frames},
+    {"clock", parse_clock},
+    {"set", parse_set},
+    {"dump", parse_dump},
+    {"screenshot", parse_word<Command::SCREENSHOT>},
+    {"check", parse_check},
+    {"save", parse_word<Command::SAVE>},
+    {"restore", parse_word<Command::RESTORE>},
+    {"level", parse_level},
+    {"events", parse_events},
+};
 
 }  // namespace
 
@@ -202,7 +259,10 @@ std::string parse_command(const std::vector<std::string_view> &words, Command &c
     cmd.keys.clear();
     cmd.places.clear();
     cmd.names.clear();
-    std::string error = parse_words(words, cmd);
-    if (!error.empty() && error.rfind("unknown command", 0) != 0) error = std::string(words[0]) + ": " + error;
-    return error;
+    for (const Verb &verb : VERBS) {
+        if (words[0] != verb.name) continue;
+        const std::string error = verb.parse(words, cmd);
+        return error.empty() ? error : std::string(verb.name) + ": " + error;
+    }
+    return "unknown command " + quoted(words[0]);
 }

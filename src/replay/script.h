@@ -34,9 +34,12 @@ void split_words(std::string_view line, std::vector<std::string_view> &words);
 // as \xNN, in quotes.
 std::string quoted(std::string_view word);
 
-// A whole decimal number with an optional sign. Returns false, and says why in
-// `error`, for anything else or for a number outside lo..hi.
-bool parse_int(std::string_view word, int64_t lo, int64_t hi, int64_t &value, std::string &error);
+// What is wrong with a word read as a number.
+enum class NumberFault { NONE, NOT_WHOLE, NOT_32_BIT, OUT_OF_RANGE };
+
+// A whole decimal number with an optional sign. For anything else, or for a
+// number outside lo..hi, returns what is wrong and says it in `error`.
+NumberFault parse_int(std::string_view word, int64_t lo, int64_t hi, int64_t &value, std::string &error);
 
 // The library's key code for a KEY_ name without its prefix ("LEFT", "F3"), or 0.
 int key_code(std::string_view name);
@@ -44,12 +47,13 @@ int key_code(std::string_view name);
 // One script line, read whole before anything acts on it, so that a line with
 // a mistake anywhere in it changes nothing.
 struct Command {
-    enum Type { FRAMES, CLOCK, SET, DUMP, SCREENSHOT, CHECK } type = FRAMES;
-    int32_t number = 0;              // FRAMES: how many; CLOCK: seconds; SET: the value
+    enum Type { FRAMES, CLOCK, SET, DUMP, SCREENSHOT, CHECK, SAVE, RESTORE, LEVEL, EVENTS } type = FRAMES;
+    int32_t number = 0;              // FRAMES: how many; CLOCK: seconds; SET: the value; LEVEL: which;
+                                     // EVENTS: 1 on, 0 off
     std::vector<int> keys;           // FRAMES: the keys held
     std::vector<Place> places;       // SET: the one field; DUMP: the paths asked for, each once
     std::vector<std::string> names;  // the same paths as the dump names them
-    std::string file;                // SCREENSHOT
+    std::string word;                // SCREENSHOT: the file; SAVE, RESTORE: the snapshot's name
 };
 
 // Reads the words of one line (at least one) into `cmd`. Returns what is wrong

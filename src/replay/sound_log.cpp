@@ -59,7 +59,7 @@ void SoundLog::append_json(std::string &out) const {
             out += ",\"freq\":";
             append_number(out, run.call.freq);
             out += ",\"loop\":";
-            append_number(out, run.call.loop ? 1 : 0);
+            append_number(out, run.call.loop);
             out += '}';
         }
     }

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int32_t SHIP_STEP = 4;             // pixels per held frame of Left or Right
-constexpr int32_t SCROLL_STEP = 10;          // pixels per held frame of Up, Down, F3, F4
 constexpr int32_t MOVE_TIMER_LIMIT = 3;      // Left/Right choose ship frame 1 when the timer passes this
 constexpr int32_t FIRE_TIMER_LIMIT = 12;     // Space fires when the timer passes this: every 13th frame
 constexpr int32_t EDITOR_STEP_LIMIT = 3;     // arrows move the cursor when the timer passes this

@@ -6,6 +6,8 @@
 // The steps of the frame loop and the start-up, each a plain procedure over `game`.
 #pragma once
 
+#include <cstdint>
+
 // Score counter, score line and banner.
 void carry_score();
 void draw_hud();
@@ -18,7 +20,10 @@ void update_title();
 // Level progression.
 void check_level_end();
 
-// Keys, applied once a frame after the poll.
+// Keys, applied once a frame after the poll. Left and Right move the ship by
+// SHIP_STEP pixels a frame; Up, Down, F3 and F4 the view by SCROLL_STEP.
+constexpr int32_t SHIP_STEP = 4;
+constexpr int32_t SCROLL_STEP = 10;
 void apply_keys();
 void start_play();
 

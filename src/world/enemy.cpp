@@ -31,9 +31,12 @@ std::optional<int32_t> slot_to_fire(int32_t &fire_count, int32_t fire_interval, 
     return slot;
 }
 
+bool in_ship_hit_box(int32_t x, int32_t y) {
+    return point_in_box(x, y, game.player_x, game.player_y, SHIP_HIT_W, SHIP_HIT_H);
+}
+
 void hit_ship_if_touched(const Shot &shot) {
-    if (game.mode == MODE_PLAY && point_in_box(shot.x, shot.y, game.player_x, game.player_y, SHIP_HIT_W, SHIP_HIT_H))
-        game.mode = MODE_TITLE;
+    if (game.mode == MODE_PLAY && in_ship_hit_box(shot.x, shot.y)) game.mode = MODE_TITLE;
 }
 
 void score_kill(int32_t points) {

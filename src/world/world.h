@@ -49,6 +49,8 @@ std::optional<int32_t> slot_to_fire(int32_t &fire_count, int32_t fire_interval, 
 // An enemy shot inside the ship's 33 x 41 box ends the game, in play only.
 // The shot flies on.
 void hit_ship_if_touched(const Shot &shot);
+// True when the point lies in the ship's box as the ship last stored it.
+bool in_ship_hit_box(int32_t x, int32_t y);
 // A kill adds its points to the tens digit (carried next frame) when points
 // count, and plays the hit sound.
 void score_kill(int32_t points);

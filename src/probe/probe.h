@@ -1,0 +1,73 @@
+// Folder probe/, on top of the game: driving it from outside one frame at a
+// time and reading what happened, for upshot-replay and tools/prove_levels.
+// May include: core level assets world reset shell probe
+//
+// Nothing here changes the game's own code paths: it holds keys as a player
+// would, copies the state between frames and reads it afterwards.
+#pragma once
+
+#include <allegro.h>
+#include <cstdint>
+#include <vector>
+
+#include "core/game_state.h"
+#include "shell/shell.h"
+
+// ---- Held keys --------------------------------------------------------------
+
+// The keys the next polls hand to the game, until changed.
+void set_held_keys(const std::vector<int> &keys);
+// The headless poll: key[] holds exactly the held keys.
+void poll_held_keys();
+
+// Where the ship is drawn across the screen: its anchor's column (the cell of
+// the first 33 rows that holds CELL_PLAYER) plus its offset. Unlike player_x,
+// which the ship handler stores during the walk, it is up to date between frames.
+int32_t ship_x();
+
+// ---- Snapshots ---------------------------------------------------------------
+
+// Everything the next frame depends on, taken between two frames: the whole
+// game state, the keys as last polled (step_world reads them) and the pinned
+// clock. The random generator needs no copy: every frame re-seeds it before its
+// first draw. Programs add what they own (frame counters, logs).
+struct Snapshot {
+    GameState state;
+    char keys[KEY_MAX];
+    int64_t clock;  // the pinned reading, or -1 for the real clock
+};
+void save_snapshot(Snapshot &snapshot);
+void restore_snapshot(const Snapshot &snapshot);
+
+// ---- Levels ------------------------------------------------------------------
+
+// Play at level n (FIRST_GAME_LEVEL..LAST_GAME_LEVEL) exactly as the game's own
+// progression enters it on reaching the top of the level before: from the title
+// screen a game is started first, as S does; in play the score is kept. Returns
+// false, changing nothing, in the editor, which has no levels to play.
+bool play_level(int32_t n);
+
+// ---- What ended play ------------------------------------------------------------
+
+enum class ShotTable { NONE, WALKER, RIGHT_TURRET, LEFT_TURRET };
+const char *shot_table_name(ShotTable table);
+
+// An enemy shot slot: table, slot and owner, as in walker_shots[slot][owner].
+struct ShotRef {
+    ShotTable table = ShotTable::NONE;
+    int32_t slot = 0, owner = 0;
+};
+const Shot &shot_at(const ShotRef &ref);
+
+// After a frame in which an enemy shot ended play, the shot that hit the ship:
+// the one whose position at the handler's test, that is its stored position
+// less the key drift of that frame where the handler drifts the shot after the
+// test, lies in the ship's hit box. `drift` is what key_drift() gave during the
+// frame (read it before running the frame: the poll at its end changes it).
+// Flying shots are looked at first; a shot a block stopped later in the same
+// walk is idle by the end of the frame and is found second. NONE if no shot fits.
+ShotRef find_ship_hit(int32_t drift);
+
+// Appends to `fired` every enemy shot that is flying in `after` but was not in
+// `before`: the shots fired between the two states.
+void find_fired_shots(const GameState &before, const GameState &after, std::vector<ShotRef> &fired);

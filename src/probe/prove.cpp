@@ -1,0 +1,307 @@
+#include "probe/prove.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <memory>
+
+#include "core/clock.h"
+#include "world/world.h"
+
+namespace {
+
+constexpr int FRAMES_PER_SECOND = 60;
+constexpr int32_t FRAME_LIMIT = 3600;  // a minute of play: a run still going then is stuck
+
+// The search: candidates kept, frames per chunk.
+constexpr int BEAM = 6;
+constexpr int CHUNK = 6;
+
+void no_wait() {}
+const FramePlatform QUIET = {no_wait, no_wait, poll_held_keys};
+
+// Runs one frame at frame number `frame` of the level, the clock ticking from `second`.
+void play_frame(int64_t second, int32_t frame, int keys) {
+    pin_clock_seconds(second + frame / FRAMES_PER_SECOND);
+    hold_key_bits(keys);
+    run_frame(QUIET);
+}
+
+int32_t ship_row() { return (game.scroll_y + game.player_y) / CELL_SIZE; }
+LevelPoint ship_point() { return {ship_x() + 16, game.scroll_y + game.player_y + 20}; }
+
+// What a shot's owner is, where it stands in the level.
+std::string owner_text(const ShotRef &ref) {
+    if (ref.table == ShotTable::NONE) return "an unknown shot";
+    const int32_t code = ref.table == ShotTable::WALKER         ? CELL_WALKER_FIRST + ref.owner
+                         : ref.table == ShotTable::RIGHT_TURRET ? CELL_RIGHT_TURRET_FIRST + ref.owner
+                                                                : CELL_LEFT_TURRET_FIRST + ref.owner;
+    const char *kind = ref.table == ShotTable::WALKER         ? "walker"
+                       : ref.table == ShotTable::RIGHT_TURRET ? "right-firing turret"
+                                                              : "left-firing turret";
+    for (int32_t r = 1; r < GRID_ROWS; ++r)
+        for (int32_t c = 0; c < GRID_COLS; ++c)
+            if (game.grid[r][c] == code)
+                return std::string(kind) + " " + std::to_string(code) + " at (" + std::to_string(r) + ", " +
+                       std::to_string(c) + ")";
+    return std::string(kind) + " " + std::to_string(code);
+}
+
+// What blocks the way just above the ship's highest place.
+std::string walls_above(int32_t row, int32_t x) {
+    std::string out;
+    for (int32_t r = std::max(1, row - 5); r < row; ++r)
+        for (int32_t c = std::max(0, (x - 40) / CELL_SIZE); c <= std::min(GRID_COLS - 1, (x + 32) / CELL_SIZE); ++c) {
+            const int32_t code = game.grid[r][c];
+            if (code == CELL_BLOCK || (code >= CELL_RIGHT_TURRET_FIRST && code <= CELL_LEFT_TURRET_LAST))
+                out += std::string(out.empty() ? "" : ", ") + (code == CELL_BLOCK ? "block" : "turret " + std::to_string(code)) +
+                       " at (" + std::to_string(r) + ", " + std::to_string(c) + ")";
+        }
+    return out.empty() ? "nothing in the cells above it" : out;
+}
+
+double cpu_seconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+
+// ---- The search -----------------------------------------------------------------
+
+// Ways to spend a chunk: follow the way up, wait, back off, or step aside.
+enum Move { FOLLOW, WAIT, BACK, STEP_LEFT, STEP_RIGHT, MOVE_COUNT };
+
+int keys_of(Move move, int follow) {
+    switch (move) {
+        case FOLLOW: return follow;
+        case WAIT: return follow & ~(HOLD_UP | HOLD_DOWN);
+        case BACK: return (follow & ~HOLD_UP) | HOLD_DOWN;
+        case STEP_LEFT: return (follow & ~HOLD_RIGHT) | HOLD_LEFT;
+        default: return (follow & ~HOLD_LEFT) | HOLD_RIGHT;
+    }
+}
+
+// The route a candidate took, shared with the candidates that grew from it.
+struct Trail {
+    std::shared_ptr<const Trail> parent;
+    std::vector<LevelPoint> points;
+};
+
+struct Candidate {
+    Snapshot *snapshot;
+    int32_t frame;
+    RouteFollower follower;
+    std::shared_ptr<const Trail> trail;
+    int32_t progress;  // the follower's place on the way up
+};
+
+struct SearchResult {
+    bool cleared = false;
+    int32_t frames = 0;
+    int64_t nodes = 0;                // frames played
+    int32_t highest_row = GRID_ROWS;  // the highest the ship got
+    ShotRef killer;                   // the last shot that ended a candidate
+    std::vector<LevelPoint> route;
+};
+
+SearchResult search(const LevelStart &start, int64_t second, const std::vector<RouteStep> &way, int width,
+                    int moves) {
+    SearchResult result;
+    // Snapshots are kept in a pool: a beam and its children.
+    static std::vector<std::unique_ptr<Snapshot>> pool;
+    while (pool.size() < static_cast<size_t>(BEAM * (MOVE_COUNT + 1)))
+        pool.push_back(std::make_unique<Snapshot>());
+    std::vector<Snapshot *> free;
+    for (auto &s : pool) free.push_back(s.get());
+
+    start.enter(second);
+    std::vector<Candidate> beam, children;
+    beam.push_back({free.back(), 0, RouteFollower(way), std::make_shared<Trail>(Trail{nullptr, {ship_point()}}), 0});
+    free.pop_back();
+    save_snapshot(*beam[0].snapshot);
+
+    while (!beam.empty()) {
+        children.clear();
+        for (const Candidate &parent : beam) {
+            for (int m = 0; m < moves; ++m) {
+                restore_snapshot(*parent.snapshot);
+                Candidate child = parent;
+                Trail trail{parent.trail, {}};
+                bool alive = true;
+                for (int c = 0; c < CHUNK && alive; ++c) {
+                    const int follow = child.follower.keys_for(game.scroll_y, ship_x());
+                    const int32_t drift = key_drift();
+                    play_frame(second, child.frame++, keys_of(static_cast<Move>(m), follow) | HOLD_SPACE);
+                    ++result.nodes;
+                    if (game.mode != MODE_PLAY) {
+                        result.killer = find_ship_hit(drift);
+                        alive = false;
+                    } else if (game.level_number != start.level()) {
+                        result.cleared = true;
+                        result.frames = child.frame;
+                        const auto last = std::make_shared<const Trail>(std::move(trail));
+                        for (const Trail *t = last.get(); t; t = t->parent.get())
+                            result.route.insert(result.route.begin(), t->points.begin(), t->points.end());
+                        return result;
+                    }
+                    trail.points.push_back(ship_point());
+                    result.highest_row = std::min(result.highest_row, ship_row());
+                }
+                if (!alive || child.frame > FRAME_LIMIT) continue;
+                child.progress = child.follower.progress();
+                child.trail = std::make_shared<Trail>(std::move(trail));
+                child.snapshot = free.back();
+                free.pop_back();
+                save_snapshot(*child.snapshot);
+                children.push_back(std::move(child));
+            }
+        }
+        for (const Candidate &c : beam) free.push_back(c.snapshot);
+        // The furthest along first, then the highest; one per place on the screen.
+        std::stable_sort(children.begin(), children.end(), [](const Candidate &a, const Candidate &b) {
+            if (a.progress != b.progress) return a.progress > b.progress;
+            return a.snapshot->state.scroll_y < b.snapshot->state.scroll_y;
+        });
+        beam.clear();
+        for (Candidate &c : children) {
+            const GameState &s = c.snapshot->state;
+            const bool seen = std::any_of(beam.begin(), beam.end(), [&](const Candidate &b) {
+                return b.snapshot->state.scroll_y == s.scroll_y &&
+                       std::abs(b.snapshot->state.player_off_x - s.player_off_x) < SHIP_STEP * 2;
+            });
+            if (beam.size() < static_cast<size_t>(width) && !seen)
+                beam.push_back(std::move(c));
+            else
+                free.push_back(c.snapshot);
+        }
+    }
+    return result;
+}
+
+// ---- The reference player ------------------------------------------------------------
+
+struct ReferenceResult {
+    bool cleared = false;
+    int32_t frames = 0;
+    bool died = false;
+    Death death;
+};
+
+// Where each enemy shot slot was last fired, by frame.
+struct FiringLog {
+    int32_t walker[SHOT_SLOTS][WALKER_SLOTS];
+    int32_t right[SHOT_SLOTS][TURRET_SLOTS];
+    int32_t left[SHOT_SLOTS][TURRET_SLOTS];
+    int32_t &at(const ShotRef &r) {
+        return r.table == ShotTable::WALKER         ? walker[r.slot][r.owner]
+               : r.table == ShotTable::RIGHT_TURRET ? right[r.slot][r.owner]
+                                                    : left[r.slot][r.owner];
+    }
+};
+
+ReferenceResult play_reference(const LevelStart &start, int64_t second, const std::vector<RouteStep> &way) {
+    ReferenceResult result;
+    static GameState before;
+    static FiringLog fired_at;
+    std::memset(&fired_at, 0xff, sizeof fired_at);  // -1: never fired
+    std::vector<ShotRef> fired;
+
+    start.enter(second);
+    RouteFollower follower(way);
+    struct Seen {
+        int32_t scroll_y, player_x;
+        int keys;  // held in the frame that followed
+    };
+    std::vector<Seen> seen{{game.scroll_y, ship_x(), 0}};
+    for (int32_t frame = 0; frame < FRAME_LIMIT; ++frame) {
+        // The screen as it was REACTION_FRAMES ago, moved on by the keys pressed since.
+        const size_t from = seen.size() > REACTION_FRAMES ? seen.size() - 1 - REACTION_FRAMES : 0;
+        int32_t scroll_y = seen[from].scroll_y, player_x = seen[from].player_x;
+        for (size_t h = from; h + 1 < seen.size(); ++h) {
+            const int k = seen[h].keys;
+            if (k & HOLD_UP) scroll_y -= SCROLL_STEP;
+            if (k & HOLD_DOWN) scroll_y = std::min(LEVEL_START_SCROLL_Y, scroll_y + SCROLL_STEP);
+            if (k & HOLD_LEFT) player_x -= SHIP_STEP;
+            if (k & HOLD_RIGHT) player_x += SHIP_STEP;
+        }
+        const int keys = follower.keys_for(scroll_y, player_x);
+        seen.back().keys = keys;
+
+        std::memcpy(static_cast<void *>(&before), &game, sizeof game);
+        const int32_t drift = key_drift();
+        play_frame(second, frame, keys);
+        fired.clear();
+        find_fired_shots(before, game, fired);
+        for (const ShotRef &r : fired) fired_at.at(r) = frame;
+        seen.push_back({game.scroll_y, ship_x(), 0});
+
+        if (game.mode != MODE_PLAY) {
+            const ShotRef killer = find_ship_hit(drift);
+            const int32_t fired_frame = killer.table == ShotTable::NONE ? -1 : fired_at.at(killer);
+            result.died = true;
+            result.death = {second, frame, fired_frame < 0 ? -1 : frame - fired_frame, owner_text(killer), ship_point()};
+            return result;
+        }
+        if (game.level_number != start.level()) {
+            result.cleared = true;
+            result.frames = frame + 1;
+            return result;
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+void LevelStart::enter(int64_t second) const {
+    restore_snapshot(title_);
+    pin_clock_seconds(second);
+    play_level(level_);
+    if (grid_)
+        for (int32_t r = 1; r <= LEVEL_ROWS; ++r)
+            std::memcpy(&game.grid[r][1], &(*grid_)[r][1], LEVEL_COLS * sizeof(int32_t));
+}
+
+LevelProof prove_level(const LevelStart &start, int seeds, int64_t first_second) {
+    LevelProof proof;
+    proof.level = start.level();
+    proof.seeds = seeds;
+    const double cpu_start = cpu_seconds();
+    start.enter(first_second);
+    proof.way = find_way_up();
+    proof.nodes += proof.way.nodes;
+    SearchResult best_failure;
+    if (proof.way.found) {
+        const std::vector<RouteStep> &way = proof.way.steps;
+        for (int i = 0; i < seeds; ++i) {
+            const int64_t second = first_second + i;
+            // Straight along the way up first; the whole beam only when that dies.
+            SearchResult found = search(start, second, way, 1, 1);
+            if (!found.cleared) {
+                const int64_t tried = found.nodes;
+                found = search(start, second, way, BEAM, MOVE_COUNT);
+                found.nodes += tried;
+            }
+            proof.nodes += found.nodes;
+            if (found.cleared) {
+                ++proof.search_cleared;
+                proof.search_frames.push_back(found.frames);
+                if (proof.route.empty()) proof.route = std::move(found.route);
+            } else if (i == 0 || found.highest_row < best_failure.highest_row) {
+                best_failure = std::move(found);
+            }
+            const ReferenceResult ref = play_reference(start, second, way);
+            if (ref.cleared) ++proof.reference_cleared;
+            if (ref.died) {
+                proof.deaths.push_back(ref.death);
+                if (ref.death.warning < REACTION_FRAMES) ++proof.unwarned;
+            }
+        }
+    }
+    start.enter(first_second);
+    if (!proof.way.found)
+        proof.stopped = "no way up through the walls: the ship gets no higher than row " +
+                        std::to_string(proof.way.highest_row) + "; above it: " +
+                        walls_above(proof.way.highest_row, proof.way.highest_x);
+    else if (proof.search_cleared == 0)
+        proof.stopped = "no seed cleared: the ship got no higher than row " + std::to_string(best_failure.highest_row) +
+                        "; the last shot to stop it came from " + owner_text(best_failure.killer);
+    proof.cpu = cpu_seconds() - cpu_start;
+    return proof;
+}
