@@ -3,7 +3,10 @@
 // naming the file, the line and what is wrong, and nothing is written.
 //
 //   level_pack OUT.cpp LEVEL1.txt LEVEL2.txt ... LEVEL5.txt
-//   level_pack --check N LEVEL.txt      (check one text as level N, write nothing)
+//   level_pack --check N LEVEL.txt [OUT.txt]
+//       checks one text as level N; with OUT.txt also writes it there in exactly
+//       the layout the editor exports, whatever its spacing was, so an installed
+//       level is always laid out as the shipped ones are
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -59,20 +62,34 @@ bool write_table(const std::string &out_path) {
     return true;
 }
 
+// The checked values of `level`, laid out as the editor writes them.
+bool write_level_text(const char *out_path, int level, const LevelValues &values) {
+    static LevelCells cells;
+    static char text[LONGEST_LEVEL_TEXT];
+    const LevelLayout &layout = layout_of_level(level);
+    place_level_values(layout, values.value, cells);
+    const int32_t length = format_level_text(layout, cells, text);
+    std::ofstream out(out_path, std::ios::binary | std::ios::trunc);
+    out.write(text, length);
+    out.close();
+    return out ? true : fail(out_path, "cannot be written");
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (argc == 4 && std::string(argv[1]) == "--check") {
+    if ((argc == 4 || argc == 5) && std::string(argv[1]) == "--check") {
         const std::string number = argv[2];
         const int level = number.size() == 1 ? number[0] - '0' : 0;
         if (level < 1 || level > LEVEL_COUNT) {
             std::cerr << "level_pack: the level number must be 1.." << LEVEL_COUNT << ", not '" << number << "'\n";
             return 2;
         }
-        return read_level(argv[3], level, levels[0]) ? 0 : 1;
+        if (!read_level(argv[3], level, levels[0])) return 1;
+        return argc == 4 || write_level_text(argv[4], level, levels[0]) ? 0 : 1;
     }
     if (argc != 2 + LEVEL_COUNT) {
-        std::cerr << "usage: level_pack OUT.cpp LEVEL1.txt ... LEVEL5.txt | level_pack --check N LEVEL.txt\n";
+        std::cerr << "usage: level_pack OUT.cpp LEVEL1.txt ... LEVEL5.txt | level_pack --check N LEVEL.txt [OUT.txt]\n";
         return 2;
     }
     for (int n = 1; n <= LEVEL_COUNT; ++n)

@@ -46,6 +46,12 @@ cmp -s "$lv/level3.txt" "$work/old3.txt" || fail "a refused text changed level 3
 scripts/add-level "$lv/level1.txt" 1 2>/dev/null && fail "add-level replaced the editor template"
 scripts/add-level "$work/negative.txt" 3 >/dev/null || fail "add-level refused a good text"
 cmp -s "$lv/level3.txt" "$work/negative.txt" || fail "add-level did not install the good text"
+# Spacing carries no meaning: a hand-spaced text is installed in the editor's layout.
+tr -s ' ' <"$work/negative.txt" >"$work/squeezed.txt"
+cp "$lv/level4.txt" "$work/old4.txt"
+scripts/add-level "$work/squeezed.txt" 4 >/dev/null || fail "add-level refused a hand-spaced text"
+cmp -s "$lv/level4.txt" "$work/negative.txt" || fail "add-level did not lay out a hand-spaced text as the editor does"
+ls "$lv"/*.tmp >/dev/null 2>&1 && fail "add-level left a temporary file behind"
 
 [ "$failures" -eq 0 ] && echo "level checks passed"
 exit $((failures > 0))
