@@ -4,12 +4,14 @@
 //   - frames reaching the screen: the intervals between the window's XDamage
 //     events on the title screen, and the game's CPU time meanwhile;
 //   - key to screen: S pressed with XTest on the title, until the first damage
-//     whose picture differs from the title's, over many fresh starts.
+//     whose picture differs from the title's, over many fresh starts. Start i
+//     of n presses S (i + 1/2) / n of a frame after a frame arrives, so the
+//     presses cover the frame evenly and the median is not a matter of luck.
 // Run from the repository root (the game loads data/ from there) on an X
 // server with a 24-bit screen, for instance
 //   xvfb-run -a -s '-screen 0 640x480x24' build/bench/feel_bench build/upshot
 // Options: --frames N (intervals to time, default 600), --starts N (fresh
-// starts for key to screen, default 20).
+// starts for key to screen, default 40).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -23,7 +25,6 @@
 #include <cstring>
 #include <ctime>
 #include <poll.h>
-#include <random>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -225,16 +226,18 @@ void measure_arrivals(const char *path, int frames) {
                 100.0 * cpu_used * (1000.0 / sysconf(_SC_CLK_TCK)) / wall_ms);
 }
 
-// One fresh start: a moment on the title, S pressed at a random point of the
-// frame, the time until a changed picture reaches the server.
-double key_to_screen(const char *path, std::mt19937 &random) {
+// One fresh start: a moment on the title, S pressed `phase` (0..1) of a frame
+// after a frame arrived, the time until a changed picture reaches the server.
+double key_to_screen(const char *path, double phase) {
     Game game = start_game(path);
     const double settle = now_ms() + 700;
     while (now_ms() < settle) next_arrival(settle - now_ms());
     if (next_arrival(1000) < 0) die("the title shows no frames");
     const std::vector<uint32_t> title = picture(game.window);
-    if (next_arrival(1000) < 0) die("the title shows no frames");
-    usleep(std::uniform_int_distribution<int>(0, 16666)(random));
+    const double arrived = next_arrival(1000);
+    if (arrived < 0) die("the title shows no frames");
+    const double wait_ms = arrived + phase * FRAME_MS - now_ms();
+    if (wait_ms > 0) usleep(static_cast<useconds_t>(wait_ms * 1000));
 
     const double pressed = now_ms();
     press(XK_s, true);
@@ -252,7 +255,7 @@ double key_to_screen(const char *path, std::mt19937 &random) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    int frames = 600, starts = 20;
+    int frames = 600, starts = 40;
     const char *path = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -271,9 +274,8 @@ int main(int argc, char **argv) {
 
     measure_arrivals(path, frames);
 
-    std::mt19937 random(12345);
     std::vector<double> latencies;
-    for (int i = 0; i < starts; ++i) latencies.push_back(key_to_screen(path, random));
+    for (int i = 0; i < starts; ++i) latencies.push_back(key_to_screen(path, (i + 0.5) / starts));
     std::sort(latencies.begin(), latencies.end());
     std::printf("key to screen (S on the title to the first frame of play at the X server, %d fresh starts)\n", starts);
     std::printf("  median                 %.1f ms\n", percentile(latencies, 50));
