@@ -41,6 +41,7 @@ constexpr int CHANGED_PIXELS = 5000;
 
 Display *display;
 int damage_event_base;
+pid_t running_game = -1;  // ended on the way out, whatever happens
 
 double now_ms() {
     timespec ts;
@@ -50,6 +51,7 @@ double now_ms() {
 
 [[noreturn]] void die(const char *what) {
     std::fprintf(stderr, "feel_bench: %s\n", what);
+    if (running_game > 0) kill(running_game, SIGKILL);
     std::exit(1);
 }
 
@@ -94,6 +96,7 @@ Window drawing_window(Window frame) {
 }
 
 Game start_game(const char *path) {
+    if (find_game_frame()) die("a game's window is already open on this display");
     Game game;
     game.pid = fork();
     if (game.pid < 0) die("cannot fork");
@@ -101,6 +104,7 @@ Game start_game(const char *path) {
         execl(path, path, static_cast<char *>(nullptr));
         _exit(127);
     }
+    running_game = game.pid;
     const double give_up = now_ms() + 20000;
     while (!(game.frame = find_game_frame())) {
         if (now_ms() > give_up || waitpid(game.pid, nullptr, WNOHANG) == game.pid) die("the game opened no window");
@@ -131,6 +135,7 @@ void end_game(Game &game) {
         }
         usleep(10000);
     }
+    running_game = -1;
     XSync(display, False);
     while (XPending(display)) {
         XEvent event;
@@ -144,7 +149,7 @@ double next_arrival(double timeout_ms) {
     static double last_event = -1e9;
     const double give_up = now_ms() + timeout_ms;
     for (;;) {
-        while (XPending(display)) {
+        while (XPending(display) && now_ms() < give_up) {
             XEvent event;
             XNextEvent(display, &event);
             if (event.type != damage_event_base + XDamageNotify) continue;
@@ -243,7 +248,7 @@ double key_to_screen(const char *path, double phase) {
     press(XK_s, true);
     double latency = -1;
     while (latency < 0) {
-        const double t = next_arrival(1000);
+        const double t = next_arrival(pressed + 1000 - now_ms());
         if (t < 0) die("S changed nothing on the screen within a second");
         if (differing_pixels(picture(game.window), title) > CHANGED_PIXELS) latency = t - pressed;
     }
