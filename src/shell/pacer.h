@@ -3,6 +3,10 @@
 // deadline on the monotonic clock: deadline n = start + n / 60 s, which never
 // drifts. A program that falls several frames behind starts counting afresh
 // rather than racing to catch up.
+//
+// The window shows each frame at its deadline and reads the keys a margin
+// before the next one, so what a key changes is computed at once and shown at
+// that next deadline: the idle time sits between the present and the keys.
 #pragma once
 
 #include <cstdint>
@@ -10,13 +14,28 @@
 constexpr int64_t FRAMES_PER_SECOND = 60;
 constexpr int64_t FRAME_NS = 1000000000LL / FRAMES_PER_SECOND;  // rounded down; deadlines use the exact ratio
 constexpr int64_t PACER_MAX_LAG_FRAMES = 4;
+// How long before a deadline the keys are read. It covers the wake-up of the
+// sleeping thread (tens of microseconds here, rarely over 1 ms on a loaded
+// machine), taking in the X input (one round trip to the server) and the
+// frame's own work (about 0.1 ms), with room to spare; every microsecond more
+// is added to the time from a key to the screen.
+constexpr int64_t KEY_LATCH_MARGIN_NS = 2000000;
 
 struct FramePacer {
     int64_t start_ns;  // monotonic time of frame 0's deadline
-    int64_t frame;     // deadlines passed since start_ns
+    int64_t frame;     // the frame whose deadline came last
 };
 
 int64_t monotonic_ns();
-void pacer_start(FramePacer &pacer);
-// Sleeps until the next deadline.
-void pacer_wait(FramePacer &pacer);
+// Sleeps until the monotonic clock reads t_ns; at once if it already has.
+void sleep_until_ns(int64_t t_ns);
+
+void pacer_start(FramePacer &pacer, int64_t now_ns);
+// Deadline of frame n: start + n / 60 s, exact to the nanosecond.
+int64_t pacer_deadline(const FramePacer &pacer, int64_t n);
+// Moves on to the next frame and returns its deadline. When `now_ns` is more
+// than PACER_MAX_LAG_FRAMES past it, counting starts afresh: that frame is due
+// now and the ones after follow at 60 Hz from here.
+int64_t pacer_next(FramePacer &pacer, int64_t now_ns);
+// When to read the keys for the frame after the current one.
+int64_t pacer_latch_time(const FramePacer &pacer);

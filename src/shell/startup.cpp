@@ -14,6 +14,7 @@
 #include "reset/reset.h"
 #include "shell/pacer.h"
 #include "shell/shell.h"
+#include "shell/x11.h"
 
 namespace {
 
@@ -53,9 +54,18 @@ StartStatus start_game_state(int mode) {
     return START_BAD_ASSET;
 }
 
-void wait_for_frame() { pacer_wait(pacer); }
-void show_frame() { blit(game.back_buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H); }
+// The frame is ready a little before its deadline (the keys were read a
+// margin before it); wait for the deadline itself.
+void wait_for_frame() { sleep_until_ns(pacer_next(pacer, monotonic_ns())); }
+void show_frame() {
+    blit(game.back_buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    send_frame_to_display();
+}
+// The idle time of the frame: the keys are read as late as still leaves time
+// to compute the next frame before its deadline.
 void poll_keys() {
+    sleep_until_ns(pacer_latch_time(pacer));
+    take_pending_input();
     poll_keyboard();
     if (close_requested) key[KEY_ESC] = 1;  // the close button ends the game as Escape does
 }
@@ -80,6 +90,7 @@ StartStatus start_window(int mode) {
     set_close_button_callback(on_close_button);
     const StartStatus status = start_game_state(mode);
     if (status != START_OK) set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
+    pacer_start(pacer, monotonic_ns());
     return status;
 }
 
@@ -99,10 +110,12 @@ StartStatus start_headless(int mode) {
 
 void stop_game() { release_assets(); }
 
+const FramePlatform &window_platform() { return WINDOW; }
+const FramePacer &window_pacer() { return pacer; }
+
 int run_game(int mode) {
     const StartStatus status = start_window(mode);
     if (status != START_OK) return status;
-    pacer_start(pacer);
     while (run_frame(WINDOW)) {
     }
     stop_game();

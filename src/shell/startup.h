@@ -4,6 +4,9 @@
 // so every program that starts the game starts it the same way.
 #pragma once
 
+#include "shell/pacer.h"
+#include "shell/shell.h"
+
 // Status of a start-up, and the process exit status when it fails.
 enum StartStatus { START_OK = 0, START_NO_WINDOW = 1, START_BAD_ASSET = 2 };
 
@@ -16,6 +19,13 @@ StartStatus start_window(int mode);
 // bitmaps and the default palette that a window would bring; then the game,
 // zeroed first, in `mode`. Pin the clock and set a sound hook before calling.
 StartStatus start_headless(int mode);
+
+// The window's frame hooks, and the 60 Hz clock they keep from the end of
+// start_window: the frame is shown at its deadline and sent to the display at
+// once; then the loop sleeps until a margin before the next deadline and reads
+// the keys, so what they change is computed at once and shown at that deadline.
+const FramePlatform &window_platform();
+const FramePacer &window_pacer();
 
 // Releases what either start-up made.
 void stop_game();

@@ -1,0 +1,14 @@
+// The two things the window needs from the library's X11 driver that its
+// public interface does not offer. Without them a frame waits in Xlib's
+// output queue, and a key in the input queue, until the library's background
+// thread wakes (every 10 ms or so) to send and read them. Both do nothing
+// when the screen is not an X window.
+#pragma once
+
+// Sends the frame just blitted to the X server and returns once the server has
+// it, so it reaches the screen now and is not overwritten while still on its way.
+void send_frame_to_display();
+
+// Has the library take in the X input waiting now (keys, focus, the close
+// button) as its background thread would, so that key[] is up to date.
+void take_pending_input();

@@ -1,0 +1,96 @@
+// The game's window hooks against a real X server, with an X client of its own
+// looking on: each present has reached the server by the time it returns, and
+// a key waiting at the display is in key[] as soon as the game takes its input,
+// without waiting for the library's background thread. Without either, the
+// frame or the key sits in a queue until that thread next wakes.
+// Run from the repository root with DISPLAY set; prints what failed.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <cstdio>
+#include <cstring>
+
+#include "core/game_state.h"
+#include "shell/startup.h"
+#include "shell/x11.h"
+
+namespace {
+
+Display *display;
+int failures;
+
+void expect(bool ok, const char *what, int i) {
+    if (ok) return;
+    std::printf("FAIL: %s (round %d)\n", what, i);
+    ++failures;
+}
+
+// The game's top-level window (class "Allegro") and the child it draws into.
+bool find_game_window(Window &frame, Window &canvas) {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    frame = 0;
+    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count && !frame; ++i) {
+        XClassHint hint{};
+        if (!XGetClassHint(display, children[i], &hint)) continue;
+        if (std::strcmp(hint.res_class, "Allegro") == 0) frame = children[i];
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    if (children) XFree(children);
+    if (!frame) return false;
+    children = nullptr;
+    canvas = XQueryTree(display, frame, &root, &parent, &children, &count) && count > 0 ? children[0] : frame;
+    if (children) XFree(children);
+    return true;
+}
+
+unsigned long pixel_at_server(Window window, int x, int y) {
+    XImage *image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return ~0UL;
+    const unsigned long pixel = XGetPixel(image, 0, 0) & 0xffffff;
+    XDestroyImage(image);
+    return pixel;
+}
+
+}  // namespace
+
+int main() {
+    if (start_window(MODE_TITLE) != START_OK) {
+        std::printf("FAIL: the game's window did not open\n");
+        return 1;
+    }
+    display = XOpenDisplay(nullptr);
+    Window frame, canvas;
+    if (!display || !find_game_window(frame, canvas)) {
+        std::printf("FAIL: cannot see the game's window\n");
+        return 1;
+    }
+
+    const FramePlatform &hooks = window_platform();
+    for (int i = 0; i < 30; ++i) {
+        const int r = 40 + 7 * i, g = 250 - 5 * i, b = 0x40;
+        clear_to_color(game.back_buffer, makecol(r, g, b));
+        hooks.present();
+        expect(pixel_at_server(canvas, 160, 160) == static_cast<unsigned long>(r << 16 | g << 8 | b),
+               "the frame had not reached the server when present returned", i);
+    }
+
+    XSetInputFocus(display, frame, RevertToPointerRoot, CurrentTime);
+    XSync(display, False);
+    take_pending_input();
+    const KeyCode s = XKeysymToKeycode(display, XK_s);
+    for (int i = 0; i < 20; ++i) {
+        const bool down = i % 2 == 0;
+        XTestFakeKeyEvent(display, s, down, CurrentTime);
+        XSync(display, False);  // the server has sent the game the key event
+        take_pending_input();
+        expect((key[KEY_S] != 0) == down, "key[] did not follow a key waiting at the display", i);
+    }
+
+    XCloseDisplay(display);
+    stop_game();
+    return failures ? 1 : 0;
+}
