@@ -3,6 +3,12 @@
 #include <allegro.h>
 #include <xalleg.h>
 
+// The library's lock macros count on a volatile int with ++ and --, which
+// C++20 deprecates; the count is the library's own.
+#ifdef __clang__
+#pragma clang diagnostic ignored "-Wdeprecated-volatile"
+#endif
+
 void send_frame_to_display() {
     XLOCK();
     if (_xwin.display) XSync(_xwin.display, False);
