@@ -80,7 +80,10 @@ TEST(LevelText, AnyGridGoesOutAndBackAgain) {
         std::memset(cells, 0, sizeof cells);
         uint32_t x = 12345;
         for (auto &row : cells)
-            for (int32_t &v : row) v = static_cast<int32_t>(x = x * 1103515245u + 12345u) >> (x % 31);
+            for (int32_t &v : row) {
+                x = x * 1103515245u + 12345u;
+                v = static_cast<int32_t>(x) >> (x % 31);
+            }
         cells[2][0] = INT32_MIN, cells[3][layout->last_col] = INT32_MAX, cells[4][5] = -1, cells[5][6] = 0;
         const std::string text = format(*layout, cells);
         ASSERT_EQ(static_cast<int32_t>(text.size()), level_text_bytes(*layout));
