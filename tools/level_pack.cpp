@@ -7,15 +7,16 @@
 //       checks one text as level N; with OUT.txt also writes it there in exactly
 //       the layout the editor exports, whatever its spacing was, so an installed
 //       level is always laid out as the shipped ones are
-#include <cerrno>
+// Both write beside the target, flush to the disk and rename over it, so an
+// old file is never left half written.
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 #include "core/constants.h"
+#include "core/save_file.h"
 #include "level/level_text.h"
 
 namespace {
@@ -29,14 +30,15 @@ bool read_level(const char *file, int level, LevelValues &values) {
     return false;
 }
 
-bool fail(const std::string &file, const std::string &what) {
-    std::cerr << file << ": " << what << "\n";
+bool save(const char *path, const char *data, size_t size) {
+    SaveFailure failure;
+    if (save_file(path, data, size, failure)) return true;
+    print_save_failure("level_pack", path, failure);
     return false;
 }
 
 bool write_table(const std::string &out_path) {
-    const std::string temp = out_path + ".tmp";
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    std::ostringstream out;
     out << "// Made by tools/level_pack from src/level/level1.txt .. level5.txt; do not edit.\n"
            "#include \"level/level_table.h\"\n\n"
            "const int32_t LEVEL_TABLE[] = {\n";
@@ -50,16 +52,8 @@ bool write_table(const std::string &out_path) {
     }
     out << "};\nconst int32_t LEVEL_TABLE_SIZE = " << size << ";\nconst int32_t LEVEL_START[LEVEL_COUNT + 1] = {0"
         << starts << "};\n";
-    out.close();
-    if (!out) {
-        std::remove(temp.c_str());
-        return fail(out_path, "cannot be written");
-    }
-    if (std::rename(temp.c_str(), out_path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return fail(out_path, std::string("cannot be written: ") + std::strerror(errno));
-    }
-    return true;
+    const std::string table = out.str();
+    return save(out_path.c_str(), table.data(), table.size());
 }
 
 // The checked values of `level`, laid out as the editor writes them.
@@ -68,11 +62,7 @@ bool write_level_text(const char *out_path, int level, const LevelValues &values
     static char text[LONGEST_LEVEL_TEXT];
     const LevelLayout &layout = layout_of_level(level);
     place_level_values(layout, values.value, cells);
-    const int32_t length = format_level_text(layout, cells, text);
-    std::ofstream out(out_path, std::ios::binary | std::ios::trunc);
-    out.write(text, length);
-    out.close();
-    return out ? true : fail(out_path, "cannot be written");
+    return save(out_path, text, format_level_text(layout, cells, text));
 }
 
 }  // namespace

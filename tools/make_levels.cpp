@@ -18,13 +18,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "core/clock.h"
 #include "core/game_state.h"
+#include "core/save_file.h"
 #include "core/sound.h"
 #include "level/level.h"
 #include "level/level_text.h"
@@ -475,15 +475,11 @@ private:
     }
 };
 
-// Writes beside the target and renames, so a failed run leaves the old text.
+// A failed run leaves the old text.
 void write_text(const std::string &path, const std::string &text) {
-    const std::string temp = path + ".tmp";
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        std::fprintf(stderr, "make_levels: cannot write %s\n", path.c_str());
+    SaveFailure failure;
+    if (!save_file(path.c_str(), text.data(), text.size(), failure)) {
+        print_save_failure("make_levels", path.c_str(), failure);
         std::exit(1);
     }
 }

@@ -30,8 +30,10 @@ void use_level_file(const int32_t *values);
 // placed walkers and turrets going on after the highest codes in it.
 void load_editor_level();
 
-// Writes the grid to level.txt in the export layout. The old file is replaced
-// only once the new one is complete; on failure it stays as it was.
+// Writes the grid to level.txt in the export layout and flushes it to the
+// disk. The old file is replaced only once the new one is complete; on failure
+// it stays as it was and one line on stderr says why.
 void save_level_text();
-// Where save_level_text writes; tests point it elsewhere.
+// Where save_level_text writes: level.txt, the editor's FILE, or a test's.
 void set_level_text_path(const char *path);
+const char *level_text_file();

@@ -131,11 +131,17 @@ int32_t format_level_text(const LevelLayout &l, const LevelCells &cells, char *o
     for (int32_t row = 1; row <= l.last_row; ++row) {
         const int32_t line_start = len;
         for (int32_t col = row == 1 ? l.first_col_line1 : l.first_col; col <= l.last_col; ++col) {
-            char field[EXPORT_FIELD_WIDTH + 1];
-            // Any 32-bit value with its sign or space and comma takes at most 12.
-            const int n = std::snprintf(field, sizeof field, "% d,", cells[row][col]);
-            std::memcpy(out + len, field, n);
-            len += n;
+            // "% d,": a space or a minus sign, the digits, a comma; at most
+            // 12 characters. Written by hand, so that a signal handler or a
+            // forked child can format a level too.
+            const int32_t value = cells[row][col];
+            uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+            char digits[10];
+            int n = 0;
+            do digits[n++] = static_cast<char>('0' + magnitude % 10); while (magnitude /= 10);
+            out[len++] = value < 0 ? '-' : ' ';
+            while (n > 0) out[len++] = digits[--n];
+            out[len++] = ',';
             const int32_t pad = EXPORT_FIELD_WIDTH - (len - line_start) % EXPORT_FIELD_WIDTH;
             std::memset(out + len, ' ', pad);
             len += pad;

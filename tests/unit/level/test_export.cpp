@@ -109,6 +109,22 @@ TEST_F(Export, ANewFileGetsTheUsualModeAndAnOldOneKeepsItsOwn) {
     umask(saved);
 }
 
+// A level file that is a symbolic link (here a relative one to a link in
+// another folder, and a dangling one) is written through: the links stay
+// links, the file at their end gets the text, and nothing else appears.
+TEST_F(Export, ALinkStaysALinkAndItsTargetGetsTheText) {
+    fs::create_directory(dir + "/real");
+    fs::create_symlink("real/inner", path);
+    fs::create_symlink(dir + "/real/level.txt", dir + "/real/inner");
+    const std::string text = export_text();
+    EXPECT_EQ(text.size(), 129136u);
+    EXPECT_TRUE(fs::is_symlink(path) && fs::is_symlink(dir + "/real/inner"));
+    EXPECT_EQ((std::tuple{entries(dir), entries(dir + "/real")}), (std::tuple{2, 2}));
+    game.grid[9][9] = 7;
+    EXPECT_NE(export_text(), text);
+    EXPECT_EQ(read_file(dir + "/real/level.txt"), read_file(path));
+}
+
 // A failed export says so in one line and leaves the last good file and no temporary.
 void expect_failed_export(const std::string &dir, const std::string &path, const std::string &old) {
     const long before = entries(dir);
