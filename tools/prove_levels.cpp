@@ -2,7 +2,7 @@
 // and are fair, with the game's own rules and clock.
 //
 //   prove_levels [--seeds N] [--first-second S] [--level N] [--text FILE]
-//                [--picture FILE] [--targets] [--quiet]
+//                [--picture FILE] [--targets] [--quiet] [--verdict]
 //
 // Every level (or the one --level names) is played in-process from its start,
 // as the game's own progression enters it, once for each of N clock seeds: the
@@ -19,6 +19,9 @@
 // before its extension. --targets makes the exit status 1 unless every level
 // meets the fairness targets below; otherwise it is 1 only when some level
 // cannot be cleared for any seed, and then it says where the search got stuck.
+// --verdict prints, in place of the table, one line a level: that it can be
+// cleared, with the seeds the search and the reference player cleared, or how
+// high the ship got and what stopped it (the editor's line after a save).
 //
 // The search plays beams of candidates in chunks of frames, each candidate a
 // snapshot of the whole game: it follows the shortest way up, or waits, backs
@@ -57,7 +60,7 @@ struct Options {
     int64_t first_second = 0;
     int level = 0;  // 0: all play levels
     std::string text, picture;
-    bool targets = false, quiet = false;
+    bool targets = false, quiet = false, verdict = false;
 };
 
 void quiet_sound(const SoundCall &) {}
@@ -168,10 +171,18 @@ void print_table(const std::vector<LevelProof> &reports, bool details) {
                         d.warning < 0 ? "no known" : (std::to_string(d.warning) + " frames'").c_str(), d.shooter.c_str());
 }
 
+void print_verdict(const std::string &name, const LevelProof &p) {
+    if (p.search_cleared > 0)
+        std::printf("%s can be cleared: the search cleared it from %d of %d clock seeds, the reference player from %d\n",
+                    name.c_str(), p.search_cleared, p.seeds, p.reference_cleared);
+    else
+        std::printf("%s cannot be cleared: %s\n", name.c_str(), p.stopped.c_str());
+}
+
 [[noreturn]] void usage(const char *what) {
     std::fprintf(stderr,
                  "prove_levels: %s\nusage: prove_levels [--seeds N] [--first-second S] [--level N] [--text FILE]\n"
-                 "                    [--picture FILE] [--targets] [--quiet]\n",
+                 "                    [--picture FILE] [--targets] [--quiet] [--verdict]\n",
                  what);
     std::exit(2);
 }
@@ -197,6 +208,7 @@ Options parse_options(int argc, char **argv) {
         else if (arg == "--first-second") o.first_second = number(0, 1L << 30);
         else if (arg == "--level") o.level = static_cast<int>(number(FIRST_GAME_LEVEL, LAST_GAME_LEVEL));
         else if (arg == "--text") o.text = value();
+        else if (arg == "--verdict") o.verdict = true;
         else if (arg == "--picture") o.picture = value();
         else if (arg == "--targets") o.targets = true;
         else if (arg == "--quiet") o.quiet = true;
@@ -249,10 +261,10 @@ int main(int argc, char **argv) {
         const LevelStart start(*title, n, text.count > 0 ? &grid : nullptr);
         proofs.push_back(prove_level(start, options.seeds, options.first_second));
         const LevelProof &p = proofs.back();
-        if (!options.quiet && p.way.found)
+        if (!options.quiet && !options.verdict && p.way.found)
             std::printf("level %d: the shortest way up takes %zu frames (%lld frames tried)\n", n,
                         p.way.steps.size() - 1, static_cast<long long>(p.way.nodes));
-        if (!p.stopped.empty()) std::printf("level %d: %s\n", n, p.stopped.c_str());
+        if (!p.stopped.empty() && !options.verdict) std::printf("level %d: %s\n", n, p.stopped.c_str());
         if (!options.picture.empty()) {
             start.enter(options.first_second);
             const std::string path = picture_path(options, n, several);
@@ -260,7 +272,10 @@ int main(int argc, char **argv) {
                 std::fprintf(stderr, "prove_levels: cannot write %s\n", path.c_str());
         }
     }
-    print_table(proofs, !options.quiet);
+    if (options.verdict)
+        for (const LevelProof &p : proofs) print_verdict(options.text.empty() ? "level " + std::to_string(p.level) : options.text, p);
+    else
+        print_table(proofs, !options.quiet);
     stop_game();
 
     bool ok = true;

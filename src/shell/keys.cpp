@@ -4,6 +4,7 @@
 #include "reset/reset.h"
 #include "world/world.h"
 #include "core/game_state.h"
+#include "shell/editing.h"
 #include "shell/shell.h"
 #include "core/sound.h"
 
@@ -107,5 +108,5 @@ void apply_keys() {
         if (edit) next_brush();
     }
     if (key[KEY_S] && game.mode == MODE_TITLE) start_play();
-    if (key[KEY_RSHIFT] && game.mode == MODE_EDITOR) save_level_text();
+    if (key[KEY_RSHIFT] && game.mode == MODE_EDITOR) save_level();
 }

@@ -6,12 +6,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include "assets/assets.h"
 #include "core/game_state.h"
 #include "reset/reset.h"
+#include "shell/editing.h"
 #include "shell/pacer.h"
 #include "shell/shell.h"
 #include "shell/x11.h"
@@ -23,6 +26,7 @@ namespace {
 constexpr int GFX_CAPABILITIES_AT_START = GFX_HW_VRAM_BLIT_MASKED;
 
 FramePacer pacer;
+bool editing = false;
 // Written by the library's window thread when the close button is pressed.
 std::atomic<bool> close_requested{false};
 
@@ -64,6 +68,7 @@ void show_frame() {
 // The idle time of the frame: the keys are read as late as still leaves time
 // to compute the next frame before its deadline.
 void poll_keys() {
+    if (editing) tend_editing();
     sleep_until_ns(pacer_latch_time(pacer));
     take_pending_input();
     poll_keyboard();
@@ -72,9 +77,24 @@ void poll_keys() {
 
 const FramePlatform WINDOW = {wait_for_frame, show_frame, poll_keys};
 
+// The library's threads start with the signals that end the game held back,
+// so that those reach the main thread alone: a handler then runs between two
+// steps of the game, never beside it on another thread.
+struct EndingSignalsHeldBack {
+    sigset_t was;
+    EndingSignalsHeldBack() {
+        sigset_t ending;
+        sigemptyset(&ending);
+        for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&ending, sig);
+        pthread_sigmask(SIG_BLOCK, &ending, &was);
+    }
+    ~EndingSignalsHeldBack() { pthread_sigmask(SIG_SETMASK, &was, nullptr); }
+};
+
 }  // namespace
 
 StartStatus start_window(int mode) {
+    const EndingSignalsHeldBack held;
     // Without a display the library cannot start, and its keyboard would crash.
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) return START_NO_WINDOW;
     gfx_capabilities = GFX_CAPABILITIES_AT_START;
@@ -114,10 +134,14 @@ const FramePlatform &window_platform() { return WINDOW; }
 const FramePacer &window_pacer() { return pacer; }
 
 int run_game(int mode) {
+    editing = mode == MODE_EDITOR;
+    if (editing) find_recovery();
     const StartStatus status = start_window(mode);
     if (status != START_OK) return status;
+    if (editing) begin_editing();
     while (run_frame(WINDOW)) {
     }
+    if (editing) end_editing();
     stop_game();
     return 0;
 }

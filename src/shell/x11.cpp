@@ -1,6 +1,7 @@
 #include "shell/x11.h"
 
 #include <allegro.h>
+#include <unistd.h>
 #include <xalleg.h>
 
 // The library's lock macros count on a volatile int with ++ and --, which
@@ -18,4 +19,17 @@ void send_frame_to_display() {
 // The library's own input handler takes its lock and syncs before it reads.
 void take_pending_input() {
     if (_xwin.display) _xwin_handle_input();
+}
+
+namespace {
+void (*display_last_words)();
+int display_lost(Display *) {
+    display_last_words();
+    _exit(1);
+}
+}  // namespace
+
+void on_display_lost(void (*last_words)()) {
+    display_last_words = last_words;
+    XSetIOErrorHandler(display_lost);
 }

@@ -12,3 +12,9 @@ void send_frame_to_display();
 // Has the library take in the X input waiting now (keys, focus, the close
 // button) as its background thread would, so that key[] is up to date.
 void take_pending_input();
+
+// Calls `last_words` when the connection to the X server is lost (the server
+// ended or was killed), on whichever thread found it out, then ends the
+// program with status 1 as Xlib would, but without the library's shutdown,
+// which can wait forever on the connection that is gone.
+void on_display_lost(void (*last_words)());

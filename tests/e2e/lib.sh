@@ -83,3 +83,17 @@ place_at_cursor() {
   [ "$STATUS" -eq 0 ] || fail "Escape ended the editor with status $STATUS"
   [ "$(editor_cell "$1")" = "$2" ] || fail "row 257, column 1 holds '$(editor_cell "$1")', not '$2', after $TRIES tries"
 }
+
+# fresh_folder DIR: an empty folder to run a program in, with data/.
+fresh_folder() { rm -rf "$1" && mkdir -p "$1" && ln -s "$ROOT/data" "$1/data"; }
+
+# make_level FILE [ROW COL CODE ...]: the editor's empty level with these
+# cells set, saved as right Shift saves it (by the replay tool).
+make_level() {
+  local file=$1
+  shift
+  fresh_folder "$TMP/make_level"
+  { while [ $# -gt 0 ]; do echo "set grid[$1][$2] $3"; shift 3; done; echo "frames 1 RSHIFT"; } |
+    (cd "$TMP/make_level" && "$BUILD/upshot-replay" --start-mode editor >/dev/null) || fail "could not make $file"
+  mv "$TMP/make_level/level.txt" "$file"
+}

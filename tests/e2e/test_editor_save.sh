@@ -1,0 +1,55 @@
+# Every save is proved at once, and saved means on the disk. The editor opens
+# a level through a symbolic link, with a wall of blocks across row 257 whose
+# first block sits under the cursor's start, and prints one proof line after
+# each save: a proof overtaken by a newer save is stopped, and the link stays
+# a link. A save into a full file system keeps the old file and says why.
+source "$(dirname "$0")/lib.sh"
+w=$TMP/w
+walls=""
+for c in 1 5 9 13 17 21 25 29; do walls="$walls 257 $c 2"; done
+make_level "$TMP/wall.txt" $walls
+fresh_folder "$w" && mkdir "$w/real" && cp "$TMP/wall.txt" "$w/real/wall.txt" && ln -s real/wall.txt "$w/mine.txt"
+
+# proof_line N WORDS: waits for the Nth proof line, which must start with
+# WORDS, and says how long it took.
+proof_line() {
+  local start i line
+  start=$(date +%s%N)
+  for i in $(seq 400); do [ "$(grep -c 'be cleared' "$TMP/err")" -ge "$1" ] && break; sleep 0.05; done
+  line=$(grep 'be cleared' "$TMP/err" | sed -n "$1p")
+  [[ $line == "$2"* ]] || fail "proof line $1 is '$line', not '$2 ...'"
+  echo "$line ($(((($(date +%s%N) - start) / 1000000))) ms after the save)"
+}
+
+start_x
+start_game upshot-editor "$w" mine.txt
+# The wall is saved, then at once Enter erases the first block (the first
+# brush erases) and the gap is saved: only the gap's proof ends.
+hold Shift_R 0.05 && hold Return 0.1 && hold Shift_R 0.05
+proof_line 1 "mine.txt can be cleared: the search cleared it from 20 of 20 clock seeds"
+# The block back (Space steps the brush to blocks): the wall again.
+hold space 0.25 && hold Return 0.1 && hold Shift_R 0.05
+proof_line 2 "mine.txt cannot be cleared: no way up through the walls"
+sleep 0.5
+[ "$(grep -c 'be cleared' "$TMP/err")" -eq 2 ] || fail "the overtaken proof printed a line too"
+hold Escape && wait_game
+[ -L "$w/mine.txt" ] || fail "the level file is no longer a link"
+cmp -s "$TMP/wall.txt" "$w/real/wall.txt" || fail "the link's target does not hold the last save"
+[ "$(ls "$w" "$w/real" | tr '\n' ' ')" = "$w: data mine.txt real  $w/real: wall.txt " ] || fail "left behind: $(ls "$w" "$w/real")"
+
+# A full disk: the second save fails for want of room for the new file beside
+# the old one.
+[ "$(id -u)" -eq 0 ] || { echo "not root: no small file system to fill"; exit 0; }
+trap 'umount "$TMP/full" 2>/dev/null; cleanup' EXIT
+mkdir "$TMP/full" && mount -t tmpfs -o size=200k tmpfs "$TMP/full" || fail "cannot mount a small file system"
+ln -s "$ROOT/data" "$TMP/full/data"
+start_game upshot-editor "$TMP/full"
+hold Shift_R 0.05 && cp "$TMP/full/level.txt" "$TMP/first.txt"
+hold space 0.25 && hold Return 0.1 && hold Shift_R 0.05
+hold Escape && wait_game
+grep -q "^upshot-editor: cannot save level.txt: cannot write it: No space left on device$" "$TMP/err" ||
+  fail "the failed save did not say why"
+cmp -s "$TMP/first.txt" "$TMP/full/level.txt" || fail "the failed save changed the old file"
+[ "$(ls "$TMP/full" | tr '\n' ' ')" = "data level.txt " ] || fail "the full disk holds: $(ls "$TMP/full")"
+umount "$TMP/full" && trap cleanup EXIT
+echo "a save into a full file system kept the old file and said why"
