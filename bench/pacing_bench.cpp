@@ -7,12 +7,22 @@
 // measured from outside by feel_bench.
 // Needs a display and data/: run from the repository root, for instance as
 //   xvfb-run -a -s '-screen 0 640x480x24' build/bench/pacing_bench
+// `editor quiet` times the editor instead; `editor refresh` the editor with a
+// cell edited every 20th frame, so that the recovery file is refreshed every
+// 3 s; `editor proof` the editor saving to a scratch file every 60th frame,
+// so that a proof runs nearly all the time (the frames that follow a save are
+// timed apart: the save itself flushes to the disk in the frame).
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
 #include <sys/resource.h>
 #include <vector>
 
 #include "core/game_state.h"
+#include "level/level.h"
+#include "shell/editing.h"
 #include "shell/startup.h"
 
 namespace {
@@ -22,8 +32,13 @@ constexpr int FRAMES = 600;
 const FramePlatform &game_hooks = window_platform();
 const FramePacer &pacer = window_pacer();
 
+constexpr int EDIT_EVERY = 20, SAVE_EVERY = 60;
+bool editor = false, editing = false, saving = false;
+int frame_count = 0;
+bool saved = false;  // in the keys of the frame being computed
+
 int64_t latched_ns;  // when the keys of the coming frame had been read
-std::vector<double> present_late_ms, latch_late_ms, work_ms, spare_ms;
+std::vector<double> present_late_ms, latch_late_ms, work_ms, spare_ms, after_save_spare_ms;
 std::vector<int64_t> shown_ns;
 
 double ms(int64_t ns) { return ns / 1e6; }
@@ -34,7 +49,7 @@ void wait_retrace() {
     game_hooks.wait_retrace();
     const int64_t woke = monotonic_ns();
     if (pacer.frame == 0) return;  // counting started afresh
-    spare_ms.push_back(ms(due - ready));
+    (saved ? after_save_spare_ms : spare_ms).push_back(ms(due - ready));
     present_late_ms.push_back(ms(woke - due));
     if (latched_ns) work_ms.push_back(ms(ready - latched_ns));
 }
@@ -45,6 +60,11 @@ void present() {
 void poll() {
     const int64_t latch = pacer_latch_time(pacer);
     game_hooks.poll();
+    // As a designer would: a cell changed, now and then a save.
+    ++frame_count;
+    saved = saving && frame_count % SAVE_EVERY == 0;
+    if (editing && frame_count % EDIT_EVERY == 0) game.grid[200][1 + frame_count / EDIT_EVERY % 30] ^= 2;
+    if (saved) save_level();
     latched_ns = monotonic_ns();
     latch_late_ms.push_back(ms(latched_ns - latch));
 }
@@ -69,18 +89,28 @@ void report(const char *what, const std::vector<double> &values) {
 
 }  // namespace
 
-int main() {
-    if (start_window(MODE_TITLE) != START_OK) {
+int main(int argc, char **argv) {
+    editor = argc == 3 && std::string_view(argv[1]) == "editor";
+    editing = editor && std::string_view(argv[2]) == "refresh";
+    saving = editor && std::string_view(argv[2]) == "proof";
+    char scratch[] = "/tmp/upshot-pacing-XXXXXX";
+    if (editor) set_level_text_path((std::string(mkdtemp(scratch)) + "/level.txt").c_str());
+    if (start_window(editor ? MODE_EDITOR : MODE_TITLE) != START_OK) {
         std::fprintf(stderr, "pacing_bench: cannot open the game's window (no display, or no data/ here)\n");
         return 1;
     }
+    if (editor) begin_editing();
     for (int i = 0; i < 10; ++i) run_frame(TIMED);  // caches warm, the clock settled
     present_late_ms.clear(), latch_late_ms.clear(), work_ms.clear(), spare_ms.clear(), shown_ns.clear();
+    after_save_spare_ms.clear();
 
     const int64_t cpu_start = cpu_ns();
-    for (int i = 0; i < FRAMES; ++i) run_frame(TIMED);
+    const int frames = editor ? 6 * FRAMES : FRAMES;
+    for (int i = 0; i < frames; ++i) run_frame(TIMED);
     const int64_t cpu_used = cpu_ns() - cpu_start;
+    if (editor) end_editing();
     stop_game();
+    if (editor) std::filesystem::remove_all(scratch);
 
     std::vector<double> intervals;
     for (size_t i = 1; i < shown_ns.size(); ++i) intervals.push_back(ms(shown_ns[i] - shown_ns[i - 1]));
@@ -89,11 +119,13 @@ int main() {
                                        [&](double d) { return d > frame_ms - 1 && d < frame_ms + 1; });
     const double wall = shown_ns.back() - shown_ns.front();
 
-    std::printf("frames                             %d, latch margin %.3f ms\n", FRAMES, ms(KEY_LATCH_MARGIN_NS));
+    std::printf("frames                             %d, latch margin %.3f ms\n", frames, ms(KEY_LATCH_MARGIN_NS));
     report("woke after the deadline", present_late_ms);
     report("keys read, after the latch point", latch_late_ms);
     report("next frame computed, after keys", work_ms);
     report("spare before the deadline", spare_ms);
+    std::printf("frames ready after their deadline  %zd\n", std::count_if(spare_ms.begin(), spare_ms.end(), [](double d) { return d < 0; }));
+    if (saving) report("the same, in frames after a save", after_save_spare_ms);
     report("interval between presents", intervals);
     std::printf("presents within 1 ms of a frame    %.1f %%\n", 100.0 * on_time / intervals.size());
     std::printf("CPU time                           %.2f %% of one core\n", 100.0 * cpu_used / wall);

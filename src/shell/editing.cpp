@@ -48,7 +48,8 @@ bool told_no_prover = false;
 // Read by the signal handlers and the X server's last words, which may run
 // on the library's thread.
 std::atomic<pid_t> refresh_child{0}, proof_child{0};
-std::atomic<bool> leaving{false};
+std::atomic<bool> leaving{false}, left{false};
+bool begun = false;
 
 char recovery_text[level_text_bytes(EXPORT_LAYOUT)];
 
@@ -97,6 +98,7 @@ bool leave() {
         write_recovery(true);
     else if (recovery_ours)
         unlink(recovery_path);
+    left = true;
     return true;
 }
 
@@ -112,20 +114,24 @@ void on_signal(int sig) {
     errno = saved_errno;
 }
 
+// Then the program ends at once; another way out already under way (Escape,
+// a signal) is let finish first.
 void on_display_lost() {
-    leave();
+    if (!leave())
+        while (!left) usleep(1000);
     const char line[] = "upshot-editor: the X server is gone\n";
     [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, line, sizeof line - 1);
 }
 
-// The prover installed beside the editor, or built below it.
+// The prover installed beside the editor, or built below it (or beside it,
+// for the benchmarks' programs).
 void find_prover() {
     char exe[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
     if (n <= 0) return;
     exe[n] = '\0';
     *(std::strrchr(exe, '/') + 1) = '\0';
-    for (const char *name : {"upshot-prove", "tools/prove_levels"}) {
+    for (const char *name : {"upshot-prove", "tools/prove_levels", "../tools/prove_levels"}) {
         std::snprintf(prover, sizeof prover, "%s%s", exe, name);
         if (access(prover, X_OK) == 0) return;
     }
@@ -208,6 +214,7 @@ void find_recovery() {
 }
 
 void begin_editing() {
+    begun = true;
     if (!recovery_path[0]) name_recovery();
     std::memcpy(saved_grid, game.grid, sizeof saved_grid);
     if (have_recovered) {
@@ -240,6 +247,7 @@ void save_level() {
 }
 
 void tend_editing() {
+    if (!begun) return;
     int code;
     ended(proof_child, false, code);  // its line is printed; only the zombie is left
     if (ended(refresh_child, false, code)) {

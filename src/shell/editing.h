@@ -30,6 +30,7 @@ void begin_editing();
 void save_level();
 // Once a frame, in the idle time before the keys are read: reaps children,
 // refreshes the recovery file, removes it after a save, starts a proof.
+// Nothing before begin_editing.
 void tend_editing();
 // Leaving by Escape or the close button: stops a proof, writes or removes the
 // recovery file.

@@ -26,7 +26,6 @@ namespace {
 constexpr int GFX_CAPABILITIES_AT_START = GFX_HW_VRAM_BLIT_MASKED;
 
 FramePacer pacer;
-bool editing = false;
 // Written by the library's window thread when the close button is pressed.
 std::atomic<bool> close_requested{false};
 
@@ -68,7 +67,7 @@ void show_frame() {
 // The idle time of the frame: the keys are read as late as still leaves time
 // to compute the next frame before its deadline.
 void poll_keys() {
-    if (editing) tend_editing();
+    tend_editing();
     sleep_until_ns(pacer_latch_time(pacer));
     take_pending_input();
     poll_keyboard();
@@ -134,7 +133,7 @@ const FramePlatform &window_platform() { return WINDOW; }
 const FramePacer &window_pacer() { return pacer; }
 
 int run_game(int mode) {
-    editing = mode == MODE_EDITOR;
+    const bool editing = mode == MODE_EDITOR;
     if (editing) find_recovery();
     const StartStatus status = start_window(mode);
     if (status != START_OK) return status;
