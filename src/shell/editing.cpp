@@ -28,7 +28,7 @@ constexpr char WHO[] = "upshot-editor";
 constexpr char PROOF_LEVEL[] = "2";
 constexpr char PROOF_SEEDS[] = "20";
 static_assert(LEVEL_FILE_SLOT == 2);
-// Low enough that the editor's frames always come first.
+// Below the editor, so that its frames come first on a busy machine.
 constexpr int PROOF_NICENESS = 10;
 constexpr int LEAVING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 
