@@ -2,6 +2,7 @@
 
 #include <allegro.h>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -24,15 +25,17 @@ Run run = Run::PLAIN;
 
 // ---- Recording ----------------------------------------------------------------
 
-// The lines not yet written: at most a clock line and two runs of frames a
-// frame, each far shorter than this.
-constexpr size_t PENDING_BYTES = 4096;
+// The lines not yet written: the first lines, which name the level file twice
+// (a path is at most PATH_MAX, 4096 bytes), and after that at most a clock
+// line and two runs of frames a frame, each under 100 bytes.
+constexpr size_t PENDING_BYTES = 3 * 4096;
 
 struct Recorder {
     const char *path;
     int fd = -1;
     char pending[PENDING_BYTES];
     size_t used = 0;
+    off_t written = 0;     // bytes in the file, all whole lines
     int64_t clock = -1;    // the reading of the last clock line
     unsigned keys = 0;     // the run being counted: bit i for READ_KEYS[i]
     int64_t frames = 0;    // its length so far
@@ -56,22 +59,35 @@ void end_run_of_frames() {
     recorder.frames = 0;
 }
 
-// A write that fails is said once; the game goes on without its recording.
-void write_pending() {
+// Writes what is pending; false, with errno set, when the file takes no more.
+bool write_pending() {
     size_t done = 0;
-    while (recorder.fd >= 0 && done < recorder.used) {
+    while (done < recorder.used) {
         const ssize_t n = write(recorder.fd, recorder.pending + done, recorder.used - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            std::fprintf(stderr, "%s: recording stopped: %s\n", recorder.path,
-                         n < 0 ? std::strerror(errno) : "nothing could be written");
-            close(recorder.fd);
-            recorder.fd = -1;
-        } else {
-            done += static_cast<size_t>(n);
+            if (n == 0) errno = ENOSPC;
+            // No half line at the end, so that what is there replays; if
+            // even that fails there is nothing more to do.
+            const int why = errno;
+            [[maybe_unused]] const int cut = ftruncate(recorder.fd, recorder.written);
+            errno = why;
+            recorder.used = 0;
+            return false;
         }
+        done += static_cast<size_t>(n);
     }
+    recorder.written += static_cast<off_t>(done);
     recorder.used = 0;
+    return true;
+}
+
+// A write that fails is said once; the game goes on without its recording.
+void write_or_stop() {
+    if (recorder.fd < 0 || write_pending()) return;
+    std::fprintf(stderr, "%s: recording stopped: %s\n", recorder.path, std::strerror(errno));
+    close(recorder.fd);
+    recorder.fd = -1;
 }
 
 void note_clock() {
@@ -95,7 +111,7 @@ void poll_and_note_keys() {
 
 void present_and_write() {
     window_platform().present();
-    write_pending();
+    write_or_stop();
 }
 
 // ---- Playing back -----------------------------------------------------------------
@@ -182,15 +198,18 @@ bool open_recording(const char *path, const char *level_path) {
         level_line = std::string("level ") + level_path + " " + checksum_text(checksum) + "\n";
     }
     recorder.fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (recorder.fd < 0) {
+    append(first + "\n" + level_line);
+    if (recorder.fd < 0 || !write_pending()) {
         std::fprintf(stderr, "%s: cannot be written: %s\n", path, std::strerror(errno));
+        if (recorder.fd >= 0) close(recorder.fd);
+        recorder.fd = -1;
         return false;
     }
+    // Past a file size limit a write fails rather than the process ending.
+    signal(SIGXFSZ, SIG_IGN);
     recorder.path = path;
     run = Run::RECORD;
-    append(first + "\n" + level_line);
-    write_pending();
-    return recorder.fd >= 0;
+    return true;
 }
 
 bool take_recorded_level(const char *path, uint64_t checksum, std::string &error) {
@@ -250,7 +269,7 @@ const FramePlatform &frame_platform() {
 void after_run() {
     if (run != Run::RECORD) return;
     end_run_of_frames();
-    write_pending();
+    write_or_stop();
     if (recorder.fd >= 0) close(recorder.fd);
     recorder.fd = -1;
 }
