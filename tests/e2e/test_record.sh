@@ -28,9 +28,10 @@ replay() { awk '!on && /^(clock|frames)/ { print "events on"; on = 1 } { print }
 watched() {
   local name=$1
   shift
-  "$PICTURES" capture "$name.seen" 2>>"$TMP/err" &
-  CAPTURE=$!
   start_game "$@"
+  "$PICTURES" capture "$WIN" "$name.seen" &
+  CAPTURE=$!
+  sleep 0.3
 }
 # shown NAME: the pictures the window showed, in order, against the replay's
 # screenshots before the first frame and after every frame. The frame Escape
@@ -43,29 +44,31 @@ shown() {
                    for (i = 0; i < n; i++) { print; printf "screenshot shots/%06d.bmp\n", k++ }; next } { print }' \
     run.txt | "$REPLAY" >/dev/null || fail "$1: the replay with screenshots failed"
   "$PICTURES" bmp shots/*.bmp >replayed.txt
-  "$PICTURES" match "$1.seen" replayed.txt >match.txt || fail "$1: $(cat match.txt)"
-  [ "$(wc -l <"$1.seen")" -ge 100 ] || fail "$1: only $(wc -l <"$1.seen") pictures seen"
-  echo "$1: $(cat match.txt)"
+  # Each seen picture found after the one before it.
+  awk 'NR == FNR { seen[++n] = $0; next } $0 == seen[found + 1] { found++ }
+       END { print found, n, FNR; exit found < n || n < 100 }' "$1.seen" replayed.txt >match.txt ||
+    fail "$1: of $(cut -d' ' -f2 match.txt) pictures seen, $(cut -d' ' -f1 match.txt) found in order in the replay"
+  read -r found seen replayed <match.txt
+  echo "$1: all $seen pictures the window showed found in order among the replay's $replayed"
 }
 
 start_x
 watched window upshot "$TMP" --level mine.txt --record run.txt
 hold s
-hold Right 0.3
-xdotool keydown space
-hold Left 0.3
 # Up and Space until the recording so far shows a death.
-xdotool keydown Up
+xdotool keydown Up keydown space
 for i in $(seq 20); do
   sleep 0.5
-  replay run.txt | grep -q '"event":"death"' && break
+  replay run.txt >events.txt
+  grep -q '"event":"death"' events.txt && break
 done
 xdotool keyup Up keyup space
 sleep 0.3
 hold s
-hold Right 0.2
 xdotool keydown space
-hold Up 1
+hold Right 0.3
+hold Left 0.2
+hold Up 0.5
 xdotool keyup space
 hold Escape
 wait_game
@@ -92,8 +95,10 @@ wait_game
 start_game upshot "$TMP" --record cut.txt
 hold s
 hold Up 2
-kill -9 "$GAME"
-wait_game 2>/dev/null
+{
+  kill -9 "$GAME"
+  wait_game
+} 2>/dev/null
 frames=$(awk '/^frames/ { n += $2 } END { print n + 0 }' cut.txt)
 [ "$frames" -ge 60 ] || fail "the cut recording holds $frames frames"
 status=0

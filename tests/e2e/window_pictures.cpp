@@ -1,12 +1,10 @@
-// The pictures a game window showed, seen from a second X client, against the
-// screenshots of a replay. Three commands:
-//   window_pictures capture OUT        waits for the game's window, then writes
-//       a line for each picture it shows (a checksum of its pixels), at each
-//       damage event, until the window closes; a picture the same as the one
-//       before it is not written again
+// The pictures a game window showed, seen from a second X client, and those of
+// a replay's screenshots, each as a checksum of its pixels. Two commands:
+//   window_pictures capture WINDOW OUT  from now until the game's top-level
+//       WINDOW closes, a line for each picture it shows (a checksum of its
+//       pixels), at each damage event; a picture the same as the one before
+//       it is not written again
 //   window_pictures bmp FILE...        the same lines for 24-bit BMP files
-//   window_pictures match SEEN SHOWN   every line of SEEN found in SHOWN, in
-//       order; says how many, and the first one missing
 // Run with DISPLAY set.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -14,30 +12,21 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <fstream>
+#include <cstdlib>
 #include <poll.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr int SIDE = 320;
 constexpr long BMP_HEADER = 54;
-constexpr double WAIT_FOR_WINDOW_MS = 30000;
 // A frame reaches the server as one burst of drawing; the picture is read once
 // the burst has been quiet this long.
 constexpr int QUIET_MS = 2;
 
 Display *display;
 bool window_gone;
-
-double now_ms() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
 
 int note_x_error(Display *, XErrorEvent *) {
     window_gone = true;
@@ -55,25 +44,11 @@ struct Checksum {
     }
 };
 
-// The game's drawing window: the child of the mapped top-level window of class "Allegro".
-Window find_game_window() {
-    Window root, parent, *children = nullptr, found = 0;
+// The window the game draws into: the one child of its top-level window.
+Window drawing_window(Window frame) {
+    Window root, parent, *children = nullptr, found = frame;
     unsigned count = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return 0;
-    for (unsigned i = 0; i < count && !found; ++i) {
-        XClassHint hint{};
-        XWindowAttributes attributes;
-        if (!XGetClassHint(display, children[i], &hint)) continue;
-        if (std::strcmp(hint.res_class, "Allegro") == 0 && XGetWindowAttributes(display, children[i], &attributes) &&
-            attributes.map_state == IsViewable)
-            found = children[i];
-        XFree(hint.res_name);
-        XFree(hint.res_class);
-    }
-    if (children) XFree(children);
-    if (!found) return 0;
-    children = nullptr;
-    if (XQueryTree(display, found, &root, &parent, &children, &count) && count > 0) found = children[0];
+    if (XQueryTree(display, frame, &root, &parent, &children, &count) && count > 0) found = children[0];
     if (children) XFree(children);
     return found;
 }
@@ -85,13 +60,11 @@ bool wait_event(int ms) {
     return poll(&fd, 1, ms) > 0 && XPending(display);
 }
 
-int capture(const char *out_path) {
+int capture(Window frame, const char *out_path) {
     std::FILE *out = std::fopen(out_path, "w");
     if (!out) return std::perror(out_path), 1;
     XSetErrorHandler(note_x_error);
-    Window window = 0;
-    for (const double give_up = now_ms() + WAIT_FOR_WINDOW_MS; !(window = find_game_window()); usleep(2000))
-        if (now_ms() > give_up) return std::fprintf(stderr, "window_pictures: no game window\n"), 1;
+    const Window window = drawing_window(frame);
     int damage_base, error_base;
     if (!XDamageQueryExtension(display, &damage_base, &error_base))
         return std::fprintf(stderr, "window_pictures: no DAMAGE extension\n"), 1;
@@ -158,33 +131,15 @@ int bmp(int count, char **paths) {
     return 0;
 }
 
-int match(const char *seen_path, const char *shown_path) {
-    std::ifstream seen(seen_path), shown(shown_path);
-    std::string want, have;
-    long found = 0, looked = 0;
-    while (std::getline(seen, want)) {
-        while (std::getline(shown, have) && have != want) ++looked;
-        if (have != want) {
-            std::printf("picture %ld of %s (%s) is not among the rest of %s\n", found + 1, seen_path, want.c_str(),
-                        shown_path);
-            return 1;
-        }
-        ++found, ++looked;
-    }
-    std::printf("all %ld pictures found in order (%ld looked at)\n", found, looked);
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "bmp") return bmp(argc - 2, argv + 2);
-    if (command == "match" && argc == 4) return match(argv[2], argv[3]);
-    if (command == "capture" && argc == 3) {
+    if (command == "capture" && argc == 4) {
         if (!(display = XOpenDisplay(nullptr))) return std::fprintf(stderr, "window_pictures: no display\n"), 1;
-        return capture(argv[2]);
+        return capture(std::strtoul(argv[2], nullptr, 0), argv[3]);
     }
-    std::fprintf(stderr, "usage: window_pictures capture OUT | bmp FILE... | match SEEN SHOWN\n");
+    std::fprintf(stderr, "usage: window_pictures capture WINDOW OUT | bmp FILE...\n");
     return 2;
 }
