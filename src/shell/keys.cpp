@@ -80,8 +80,8 @@ void start_play() {
     game.mode = MODE_PLAY;
 }
 
-const int READ_KEYS[READ_KEY_COUNT] = {KEY_LEFT, KEY_RIGHT, KEY_UP,    KEY_DOWN, KEY_ENTER, KEY_F3,
-                                       KEY_F4,   KEY_SPACE, KEY_S,     KEY_RSHIFT, KEY_ESC};
+const int READ_KEYS[READ_KEY_COUNT] = {KEY_LEFT, KEY_RIGHT, KEY_UP, KEY_DOWN, KEY_ENTER, KEY_F3,
+                                       KEY_F4, KEY_SPACE, KEY_S, KEY_RSHIFT, KEY_ESC};
 
 namespace {
 std::vector<int> held_now;
