@@ -51,21 +51,23 @@ bool open_for_editing(const char *path) {
     return true;
 }
 
-// What the options name, acted on once all the arguments are known to be good.
+// The level file of --level, which a recording names too.
 const char *level_path = nullptr;
-const char *record_path = nullptr;
-const char *watch_path = nullptr;
 
-bool take_level(const char *path) { return (level_path = path); }
-bool take_record(const char *path) { return (record_path = path); }
-bool take_watch(const char *path) { return (watch_path = path); }
+bool take_level(const char *path) {
+    level_path = path;
+    return take_level_file(path);
+}
+bool take_record(const char *path) { return open_recording(path, level_path); }
+bool take_watch(const char *path) { return open_watching(path); }
 
 // Which program takes an option.
 enum : unsigned { GAME = 1, EDITOR = 2 };
 
 // One row per option: its name, the programs that take it, the value that
 // follows it, what it does (for --help), and the procedure that takes the
-// value (false once it has said on stderr what is wrong). Each may be given once.
+// value (false once it has said on stderr what is wrong). Each may be given
+// once; the values are taken in the table's order (--level before --record).
 struct Option {
     const char *name;
     unsigned programs;
@@ -122,17 +124,17 @@ int take_arguments(int mode, int argc, char **argv) {
         print_help(program);
         return 0;
     }
-    bool given[OPTION_COUNT] = {};
+    // The words first, so that a usage error leaves everything as it was;
+    // then the values, in the table's order.
+    const char *values[OPTION_COUNT] = {};
     const char *file = nullptr;
-    level_path = record_path = watch_path = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         int row = 0;
         while (row < OPTION_COUNT && !(arg == OPTIONS[row].name && (OPTIONS[row].programs & program))) ++row;
         if (row < OPTION_COUNT) {
-            if (given[row] || i + 1 >= argc) return bad_usage(program);
-            given[row] = true;
-            if (!OPTIONS[row].take(argv[++i])) return EXIT_BAD_ARGUMENTS;
+            if (values[row] || i + 1 >= argc) return bad_usage(program);
+            values[row] = argv[++i];
         } else if (program == EDITOR && !file && !arg.empty() && arg[0] != '-') {
             file = argv[i];
         } else {
@@ -140,10 +142,15 @@ int take_arguments(int mode, int argc, char **argv) {
         }
     }
     // A recording names its own level file, and watching one records nothing.
-    if (watch_path && (level_path || record_path)) return bad_usage(program);
-    if (level_path && !take_level_file(level_path)) return EXIT_BAD_ARGUMENTS;
-    if (watch_path && !open_watching(watch_path)) return EXIT_BAD_ARGUMENTS;
-    if (record_path && !open_recording(record_path, level_path)) return EXIT_BAD_ARGUMENTS;
+    auto given = [&](bool (*take)(const char *)) {
+        for (int row = 0; row < OPTION_COUNT; ++row)
+            if (OPTIONS[row].take == take) return values[row] != nullptr;
+        return false;
+    };
+    if (given(take_watch) && (given(take_level) || given(take_record))) return bad_usage(program);
+    level_path = nullptr;
+    for (int row = 0; row < OPTION_COUNT; ++row)
+        if (values[row] && !OPTIONS[row].take(values[row])) return EXIT_BAD_ARGUMENTS;
     if (file && !open_for_editing(file)) return EXIT_BAD_ARGUMENTS;
     return ARGUMENTS_TAKEN;
 }
