@@ -1,7 +1,9 @@
 #include "shell/recording.h"
 
+#include <algorithm>
 #include <allegro.h>
 #include <cerrno>
+#include <cstdarg>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -42,20 +44,23 @@ struct Recorder {
 };
 Recorder recorder;
 
-void append(const char *text, size_t size) {
-    if (recorder.fd < 0 || recorder.used + size > PENDING_BYTES) return;
-    std::memcpy(recorder.pending + recorder.used, text, size);
-    recorder.used += size;
+// Adds a line to the pending ones; formatted in place, so that the frame's own
+// path never waits for memory.
+__attribute__((format(printf, 1, 2))) void append(const char *format, ...) {
+    if (recorder.fd < 0) return;
+    std::va_list values;
+    va_start(values, format);
+    const int n = std::vsnprintf(recorder.pending + recorder.used, PENDING_BYTES - recorder.used, format, values);
+    va_end(values);
+    if (n > 0) recorder.used = std::min(PENDING_BYTES - 1, recorder.used + static_cast<size_t>(n));
 }
-
-void append(const std::string &text) { append(text.data(), text.size()); }
 
 void end_run_of_frames() {
     if (recorder.frames == 0) return;
-    std::string line = "frames " + std::to_string(recorder.frames);
+    append("frames %lld", static_cast<long long>(recorder.frames));
     for (int i = 0; i < READ_KEY_COUNT; ++i)
-        if (recorder.keys >> i & 1) (line += ' ') += key_name(READ_KEYS[i]);
-    append(line += '\n');
+        if (recorder.keys >> i & 1) append(" %s", key_name(READ_KEYS[i]));
+    append("\n");
     recorder.frames = 0;
 }
 
@@ -95,7 +100,7 @@ void note_clock() {
     pin_clock_seconds(now);
     if (now == recorder.clock) return;
     end_run_of_frames();
-    append("clock " + std::to_string(now) + "\n");
+    append("clock %lld\n", static_cast<long long>(now));
     recorder.clock = now;
 }
 
@@ -181,24 +186,20 @@ LevelValues recorded_level;
 }  // namespace
 
 bool open_recording(const char *path, const char *level_path) {
-    std::string first = std::string("# recorded by upshot ") + UPSHOT_VERSION;
-    std::string level_line;
-    if (level_path) {
-        uint64_t checksum = 0;
-        std::string error;
-        if (std::strpbrk(level_path, " \t\r\n")) {
-            std::fprintf(stderr, "%s: a level file named in a recording cannot hold blanks\n", level_path);
-            return false;
-        }
-        if (!file_checksum(level_path, checksum, error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return false;
-        }
-        first += std::string(" with --level ") + level_path;
-        level_line = std::string("level ") + level_path + " " + checksum_text(checksum) + "\n";
+    uint64_t checksum = 0;
+    std::string error;
+    if (level_path && std::strpbrk(level_path, " \t\r\n")) {
+        std::fprintf(stderr, "%s: a level file named in a recording cannot hold blanks\n", level_path);
+        return false;
+    }
+    if (level_path && !file_checksum(level_path, checksum, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
     }
     recorder.fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    append(first + "\n" + level_line);
+    append("# recorded by upshot %s", UPSHOT_VERSION);
+    if (level_path) append(" with --level %s\nlevel %s %s", level_path, level_path, checksum_text(checksum).c_str());
+    append("\n");
     if (recorder.fd < 0 || !write_pending()) {
         std::fprintf(stderr, "%s: cannot be written: %s\n", path, std::strerror(errno));
         if (recorder.fd >= 0) close(recorder.fd);
