@@ -3,7 +3,7 @@
 # game, Escape) and recorded with a level file; replayed headless, every
 # picture a second X client saw in the window is among the replay's
 # screenshots, frame by frame and in order, and so is every picture --watch
-# shows. A recording cut by kill -9 replays; a changed level file and an
+# shows, whatever keys are pressed meanwhile. A recording cut by kill -9 replays; a changed level file and an
 # unwritable recording are refused before any window opens.
 source "$(dirname "$0")/lib.sh"
 REPLAY=$BUILD/upshot-replay PICTURES=$BUILD/tests/window_pictures
@@ -79,15 +79,19 @@ grep -q '"event":"death"' events.txt && [ "$(tail -2 events.txt)" = $'{"mode":2}
   fail "the replay shows no death and second game: $(cat events.txt)"
 shown window
 
+# The viewer's keys change nothing: the pictures are the same.
 watched watch upshot "$TMP" --watch run.txt
+hold Left 0.3
+hold s
 wait_game
 [ "$STATUS" -eq 0 ] || fail "--watch ended with status $STATUS"
 shown watch
 
-# Escape ends watching at once.
+# Escape ends watching at once, seconds before the recording ends.
 start_game upshot "$TMP" --watch run.txt
-sleep 0.5
 hold Escape
+sleep 0.5
+kill -0 "$GAME" 2>/dev/null && fail "Escape did not end --watch"
 wait_game
 [ "$STATUS" -eq 0 ] || fail "Escape ended --watch with status $STATUS"
 
