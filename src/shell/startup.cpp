@@ -13,6 +13,7 @@
 #include "core/game_state.h"
 #include "reset/reset.h"
 #include "shell/pacer.h"
+#include "shell/recording.h"
 #include "shell/shell.h"
 #include "shell/x11.h"
 
@@ -114,10 +115,13 @@ const FramePlatform &window_platform() { return WINDOW; }
 const FramePacer &window_pacer() { return pacer; }
 
 int run_game(int mode) {
+    before_start();
     const StartStatus status = start_window(mode);
     if (status != START_OK) return status;
-    while (run_frame(WINDOW)) {
+    const FramePlatform &platform = frame_platform();
+    while (before_frame() && run_frame(platform)) {
     }
+    after_run();
     stop_game();
     return 0;
 }

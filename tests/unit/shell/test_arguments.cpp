@@ -69,6 +69,8 @@ TEST_F(Arguments, NoneChangeNothingAndUnknownOnesGetTheUsage) {
         {MODE_TITLE, {"upshot", "--levels", level}}, {MODE_TITLE, {"upshot", "--level", level, level}},
         {MODE_EDITOR, {"upshot-editor", "--level", level}}, {MODE_EDITOR, {"upshot-editor", level, level}},
         {MODE_EDITOR, {"upshot-editor", "-x"}}, {MODE_EDITOR, {"upshot-editor", ""}},
+        {MODE_EDITOR, {"upshot-editor", "--record", level}}, {MODE_TITLE, {"upshot", "--watch", level, "--level", level}},
+        {MODE_TITLE, {"upshot", "--record", dir + "/run.txt", "--record", dir + "/run.txt"}},
     };
     for (const auto &c : unknown) {
         EXPECT_EQ(take(c.mode, c.words), 2) << c.words[1];
@@ -77,7 +79,8 @@ TEST_F(Arguments, NoneChangeNothingAndUnknownOnesGetTheUsage) {
     }
     EXPECT_EQ(take(MODE_EDITOR, {"upshot-editor", "--help"}), 0);
     EXPECT_EQ(out.rfind("usage: upshot-editor [FILE]", 0), 0u) << out;
-    // None of that made a level file the game's.
+    // None of that made a level file the game's, or started a recording.
+    EXPECT_FALSE(fs::exists(dir + "/run.txt"));
     start_test_game(MODE_TITLE);
     run_frames(1, {KEY_S});
     EXPECT_TRUE(grid_holds_level(2));

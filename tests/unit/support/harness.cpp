@@ -10,13 +10,7 @@
 std::vector<SoundCall> sounds;
 
 namespace {
-std::vector<int> held_keys;
-
-void poll_held() {
-    std::memset(const_cast<char *>(key), 0, KEY_MAX);
-    for (int k : held_keys) key[k] = 1;
-}
-const FramePlatform HEADLESS = {[] {}, [] {}, poll_held};
+const FramePlatform HEADLESS = {[] {}, [] {}, poll_held_keys};
 }  // namespace
 
 void start_test_game(int mode) {
@@ -46,13 +40,13 @@ void stop_test_game() {
 }
 
 void hold_keys(std::initializer_list<int> keys) {
-    held_keys.assign(keys.begin(), keys.end());
-    poll_held();
+    set_held_keys(keys);
+    poll_held_keys();
 }
 
 bool run_test_frame() { return run_frame(HEADLESS); }
 
 void run_frames(int n, std::initializer_list<int> keys) {
-    held_keys.assign(keys.begin(), keys.end());
+    set_held_keys(keys);
     for (int i = 0; i < n; ++i) run_test_frame();
 }
