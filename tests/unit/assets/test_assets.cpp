@@ -1,21 +1,9 @@
-#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-
 #include "assets/assets.h"
-#include "assets/atlas.h"
-#include "core/game_state.h"
 #include "support/harness.h"
 
-namespace fs = std::filesystem;
-
-struct Assets : ::testing::Test {
-    void SetUp() override { start_test_game(MODE_TITLE); ASSERT_NE(game.music_sample, nullptr); }  // loaded last
-    void TearDown() override { stop_test_game(); }
-};
+using Assets = GameIn<MODE_TITLE>;
 
 TEST_F(Assets, SoundsAre16BitMonoAndTheMusicLoopsWithoutAJump) {
     for (SAMPLE *s : {game.shot_sample, game.hit_sample, game.music_sample})

@@ -1,25 +1,16 @@
-#include <gtest/gtest.h>
-
-#include <cstring>
-
 #include "probe/probe.h"
 #include "probe/route.h"
 #include "support/harness.h"
 
 // The way up is found by playing the game's own frames: these levels are drawn
 // here so that the right answer is known.
-namespace {
-
-class WayUpTest : public ::testing::Test {
-protected:
+struct WayUpTest : GameIn<MODE_TITLE> {
     void SetUp() override {
-        start_test_game(MODE_TITLE);
+        GameIn::SetUp();
         play_level(FIRST_GAME_LEVEL);
         std::memset(game.grid, 0, sizeof game.grid);
         game.grid[25][15] = CELL_PLAYER;
     }
-    void TearDown() override { stop_test_game(); }
-
     // A wall of blocks across `row` from column `from` to column `to` (each block 4 columns wide).
     static void wall(int row, int from, int to) {
         for (int c = from; c <= to; c += 4) game.grid[row][c] = CELL_BLOCK;
@@ -61,11 +52,11 @@ TEST_F(WayUpTest, AWallAcrossStopsTheShipBelowIt) {
     game.grid[200][5] = CELL_WALKER_FIRST + 7;
     game.right_turrets[3].fire_interval = 77;
     static GameState before;
-    std::memcpy(static_cast<void *>(&before), &game, sizeof game);
+    copy_of_game(before);
     const WayUp way = find_way_up();
     EXPECT_FALSE(way.found);
     EXPECT_EQ(way.highest_row, 254);
-    EXPECT_EQ(std::memcmp(&before, &game, sizeof game), 0) << "the search left the game changed";
+    EXPECT_TRUE(game_equals(before)) << "the search left the game changed";
 }
 
 // Following a route from the ship's own start takes the ship through the
@@ -90,5 +81,3 @@ TEST_F(WayUpTest, TheFollowerTakesTheShipAlongTheRoute) {
     EXPECT_EQ(stray.keys_for(LEVEL_START_SCROLL_Y, ship_x() - 40), HOLD_RIGHT) << "left of the route: right, not up";
     EXPECT_EQ(stray.keys_for(LEVEL_START_SCROLL_Y, ship_x() + 40) & (HOLD_LEFT | HOLD_RIGHT), HOLD_LEFT);
 }
-
-}  // namespace

@@ -1,5 +1,4 @@
-#include <gtest/gtest.h>
-
+#include "support/harness.h"
 #include "shell/pacer.h"
 
 namespace {

@@ -1,10 +1,7 @@
 #include "support/harness.h"
 
-#include <cstring>
+#include <cstdlib>
 
-#include "core/clock.h"
-#include "core/game_state.h"
-#include "shell/shell.h"
 #include "shell/startup.h"
 
 std::vector<SoundCall> sounds;
@@ -25,6 +22,7 @@ void start_test_game(int mode) {
     pin_clock_seconds(0);
     set_sound_hook([](const SoundCall &call) { sounds.push_back(call); });
     start_headless(mode);
+    ASSERT_NE(game.music_sample, nullptr) << "the game did not start: the assets are loaded last";
 }
 
 void start_empty_play() {
@@ -55,4 +53,22 @@ bool run_test_frame() { return run_frame(HEADLESS); }
 void run_frames(int n, std::initializer_list<int> keys) {
     held_keys.assign(keys.begin(), keys.end());
     for (int i = 0; i < n; ++i) run_test_frame();
+}
+
+GameState &copy_of_game(GameState &into) {
+    std::memcpy(static_cast<void *>(&into), &game, sizeof game);
+    return into;
+}
+bool game_equals(const GameState &other) { return std::memcmp(&other, &game, sizeof game) == 0; }
+
+ScratchDir::ScratchDir() {
+    char name[] = "/tmp/upshot-test-XXXXXX";
+    path = mkdtemp(name);
+}
+ScratchDir::~ScratchDir() { fs::remove_all(path); }
+
+std::string read_file(const std::string &path) {
+    if (!fs::is_regular_file(path)) return "";
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
