@@ -11,6 +11,8 @@ cleanup() {
   rm -rf "$TMP"
 }
 trap cleanup EXIT
+# A folder to run a program in, with the repository's data/, so that its files land there.
+mkdir "$TMP/work" && ln -s "$ROOT/data" "$TMP/work/data"
 fail() { echo "FAIL: $*"; [ -s "$TMP/err" ] && sed 's/^/  stderr: /' "$TMP/err"; exit 1; }
 
 # Starts Xvfb on the first free display from :90 up. Two tests may race for one

@@ -10,12 +10,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
-#include <ostream>
 #include <set>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "assets/atlas.h"
@@ -66,6 +63,7 @@ void run_frames(int n, std::initializer_list<int> keys = {});
 // A copy of the whole game, to compare byte for byte or to go back to.
 GameState &copy_of_game(GameState &into);
 bool game_equals(const GameState &other);
+void set_game(const GameState &from);
 
 // Lets EXPECT_EQ compare shot slots whole and print every field when they differ.
 inline bool operator==(const Shot &a, const Shot &b) { return a.state == b.state && a.x == b.x && a.y == b.y; }
