@@ -2,7 +2,8 @@
 # A bad level text is refused wherever it comes in, in one line naming the file,
 # its line and the rule (every rule and its words: tests/unit/level/test_level_text.cpp),
 # and changes nothing: the build's level_pack writes no table, scripts/add-level
-# installs nothing, and the game and the editor stop before any window opens.
+# installs nothing (nor a level that cannot be cleared), and the game and the
+# editor stop before any window opens.
 # Run from the repository root: test_level_checks.sh BUILD_DIR
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -39,6 +40,18 @@ tr -s ' ' <"$work/negative.txt" | sed -E '3s/^ 0,/+00,/; 5s/ 0,/\t0 ,/; 7s/\r$//
 scripts/add-level "$work/squeezed.txt" 4 >/dev/null || fail "add-level refused a hand-spaced text"
 cmp -s "$lv/level4.txt" "$work/negative.txt" || fail "add-level did not lay out a hand-spaced text as the editor does"
 ! ls "$lv"/*.tmp >/dev/null 2>&1 || fail "add-level left a temporary file behind"
+# A level that cannot be cleared is refused too, saying how high the ship got and
+# what stopped it: a wall of blocks across row 200 (line 200 holds its columns
+# 0..31, each a 14-character field), 40 pixels wide at columns 1, 5, ..., 29. The
+# ship's top edge stops 41 pixels below the wall's top.
+awk 'NR == 200 { for (c = 1; c <= 29; c += 4) $0 = substr($0, 1, 14 * c) sprintf("%-14s", " 2,") substr($0, 14 * c + 15) } { print }' \
+  "$good" >"$work/walled.txt"
+! scripts/add-level "$work/walled.txt" 3 >/dev/null 2>"$work/err" || fail "add-level installed a level with a wall across"
+grep -q "no higher than row 204; above it: block at (200, " "$work/err" && grep -q "no clock seed clears it" "$work/err" ||
+  fail "add-level did not say what stopped the ship: $(cat "$work/err")"
+cmp -s "$lv/level3.txt" "$work/old3.txt" || fail "a refused level changed level 3"
+scripts/add-level "$good" 3 >/dev/null 2>"$work/err" || fail "add-level refused level 2: $(cat "$work/err")"
+cmp -s "$lv/level3.txt" "$good" || fail "add-level did not install the clearable level"
 
 # The programs, run without a display (one that got as far as its window would
 # end with status 1): refused FILE WHAT, where WHAT is ":LINE: rule" or " rule".

@@ -41,7 +41,8 @@ static const FramePlatform RECORDER = {[] { note("wait"); }, [] { note("present"
                                        }};
 
 // The window shows each frame whole, then reads the keys; what they change is
-// computed at once and shown by the next present, never by the one before.
+// computed at once and shown by the next present, never by the one before. The
+// title starts its looping music once, so it plays on when a game ends.
 TEST(FrameLoop, ShowsTheFinishedFrameThenReadsKeysThatShapeTheNext) {
     const Running title(MODE_TITLE);
     seen.clear(), key_to_press = KEY_S;
@@ -53,4 +54,7 @@ TEST(FrameLoop, ShowsTheFinishedFrameThenReadsKeysThatShapeTheNext) {
         "wait title-mode title-picture music", "present title-mode title-picture music", "poll title-mode title-picture music",
         "wait play-mode music",                "present play-mode music",                "poll play-mode music"};
     EXPECT_EQ(seen, want);
+    game.mode = MODE_TITLE;  // as a hit leaves it
+    run_frames(2);
+    EXPECT_EQ(sounds.size(), 1u);
 }

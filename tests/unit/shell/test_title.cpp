@@ -11,13 +11,3 @@ TEST(TitleScreen, BandsAtTheirEdgesAndTheWrap) {
         EXPECT_TRUE(shows_sprite(picture == 1 ? SPR_TITLE_1 : SPR_TITLE_2, 0, 0, 8)) << seen;
     }
 }
-
-// The title starts the looping music once, so it plays on when a game ends.
-TEST(TitleScreen, TheMusicStartsOnceAndPlaysOnAfterAGame) {
-    const Running title(MODE_TITLE);
-    run_frames(1, {KEY_S});
-    game.mode = MODE_TITLE;  // as a hit leaves it
-    run_frames(2);
-    ASSERT_EQ(sounds.size(), 1u);
-    EXPECT_EQ((std::pair{sounds[0].sample, sounds[0].play}), (std::pair{game.music_sample, true}));
-}
