@@ -6,7 +6,6 @@
 # built and run there. The replay cases start on level 2 and see level 3 only
 # as it comes in, anchors and all; the soak plays whatever levels it reaches.
 # Run from the repository root: test_add_level_stays_green.sh BUILD_DIR
-set -euo pipefail
 source "$(dirname "$0")/common.sh"
 # Once is enough: the release build runs it, the sanitizer build skips it.
 if grep -q '^UPSHOT_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then

@@ -2,7 +2,6 @@
 # What the replay prints: replay scripts against their expected output (the
 # commands, key names and paths, seen through the game's own behaviour), the
 # whole dump's layout, screenshots, and the same output for the same input.
-set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 for script in "$here"/cases/*.script; do

@@ -2,7 +2,6 @@
 # save and restore, level and events: a restore followed by the same lines
 # prints the same bytes as a run that never left; level N is the game's own
 # level progression; events name the shot that ended play.
-set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 # A run through two levels with deaths, sounds and a check, and the same run

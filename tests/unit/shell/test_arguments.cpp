@@ -1,6 +1,9 @@
 #include "shell/arguments.h"
 #include "support/harness.h"
 
+// A level made of the template with a walker at (150, 4) and a block at (100, 9).
+static const Placed MINE = {{150, 4, 77}, {100, 9, CELL_BLOCK}};
+
 struct Arguments : ::testing::Test {
     void TearDown() override { use_level_file(nullptr), set_level_text_path("level.txt"); }
     // take_arguments on these words, with what it printed on stdout and stderr.
@@ -13,42 +16,35 @@ struct Arguments : ::testing::Test {
         out = testing::internal::GetCapturedStdout(), err = testing::internal::GetCapturedStderr();
         return status;
     }
-    // A level made of the template with a walker at (150, 4) and a block at (100, 9).
-    std::string write_level(const std::string &name) {
-        std::ofstream(dir / name, std::ios::binary) << level_text({{150, 4, 77}, {100, 9, CELL_BLOCK}});
-        return dir / name;
-    }
     ScratchDir dir;
+    const std::string mine = dir / "mine.txt";
     std::string out, err;
+    void SetUp() override { std::ofstream(mine, std::ios::binary) << level_text(MINE); }
 };
 
 // Without arguments nothing changes; anything else the program does not know
 // gets one usage line and status 2, and asking for help gets it on stdout.
-// (A bad level file: tests/levels/test_level_files.sh, with the real programs.)
+// (A bad level file: tests/levels/test_level_checks.sh, with the real programs.)
 TEST_F(Arguments, NoneChangeNothingAndUnknownOnesGetTheUsage) {
-    const std::string level = write_level("good.txt");
     for (int mode : {MODE_TITLE, MODE_EDITOR}) EXPECT_EQ((std::pair{take(mode, {"upshot"}), out + err}), (std::pair{ARGUMENTS_TAKEN, std::string()}));
-    const struct { int mode; std::vector<std::string> words; } unknown[] = {{MODE_TITLE, {"upshot", level}},
-        {MODE_TITLE, {"upshot", "--level"}}, {MODE_TITLE, {"upshot", "--level", level, level}},
-        {MODE_EDITOR, {"upshot-editor", "--level", level}}, {MODE_EDITOR, {"upshot-editor", level, level}}};
+    const struct { int mode; std::vector<std::string> words; } unknown[] = {{MODE_TITLE, {"upshot", mine}},
+        {MODE_TITLE, {"upshot", "--level"}}, {MODE_TITLE, {"upshot", "--level", mine, mine}},
+        {MODE_EDITOR, {"upshot-editor", "--level", mine}}, {MODE_EDITOR, {"upshot-editor", mine, mine}}};
     for (const auto &c : unknown) {
         EXPECT_EQ(take(c.mode, c.words), 2) << c.words[1];
         EXPECT_TRUE(err.rfind("usage: ", 0) == 0 && err.find('\n') == err.size() - 1) << err;
     }
     EXPECT_EQ(take(MODE_EDITOR, {"upshot-editor", "--help"}), 0);
     EXPECT_EQ(out.rfind("usage: upshot-editor [FILE]", 0), 0u) << out;
-    // None of that made a level file the game's.
-    const Running title(MODE_TITLE);
-    run_frames(1, {KEY_S});
-    EXPECT_TRUE(grid_holds_level(2));
-}
-
-// upshot --level FILE: S plays the file (it then comes round in level 2's place).
-TEST_F(Arguments, ALevelFileIsPlayedFirstAfterS) {
-    ASSERT_EQ(take(MODE_TITLE, {"upshot", "--level", write_level("mine.txt")}), ARGUMENTS_TAKEN) << err;
-    const Running title(MODE_TITLE);
-    run_frames(1, {KEY_S});
-    EXPECT_EQ((std::tuple{game.mode, game.grid[150][4], game.grid[100][9]}), (std::tuple{MODE_PLAY, 77, CELL_BLOCK}));
+    // None of that made a level file the game's; upshot --level FILE does: S plays
+    // the file (it then comes round in level 2's place).
+    for (bool level : {false, true}) {
+        if (level) ASSERT_EQ(take(MODE_TITLE, {"upshot", "--level", mine}), ARGUMENTS_TAKEN) << err;
+        const Running title(MODE_TITLE);
+        run_frames(1, {KEY_S});
+        EXPECT_EQ(game.grid[150][4] == 77 && game.grid[100][9] == CELL_BLOCK, level);
+        EXPECT_EQ(grid_holds_level(2), !level);
+    }
 }
 
 // upshot-editor FILE: a file that is not there yet is the empty template, and
@@ -57,8 +53,7 @@ TEST_F(Arguments, ALevelFileIsPlayedFirstAfterS) {
 TEST_F(Arguments, TheEditorOpensAndSavesTheNamedFile) {
     EXPECT_EQ(take(MODE_EDITOR, {"upshot-editor", dir / "no/such/level.txt"}), 2);
     EXPECT_EQ(err, dir / "no/such/level.txt: cannot be written: No such file or directory\n");
-    const std::string fresh = dir / "fresh.txt", mine = write_level("mine.txt");
-    for (const std::string &file : {fresh, mine}) {
+    for (const std::string &file : {dir / "fresh.txt", mine}) {
         ASSERT_EQ(take(MODE_EDITOR, {"upshot-editor", file}), ARGUMENTS_TAKEN) << err;
         const Running edit(MODE_EDITOR);
         EXPECT_EQ(game.grid[150][4], file == mine ? 77 : 0);

@@ -36,13 +36,7 @@ TEST_F(Enemies, AnAnimationStepsEverySixthUpdateAfterTheFirstFiveAndEndsPastItsL
     }
 }
 
-TEST_F(Enemies, KeysDriftAndAKillScoresItsPointsOnTheTensWhenPointsCountAndSoundsEitherWay) {
-    const int U = KEY_UP, D = KEY_DOWN;
-    for (auto [keys, drift] : {std::pair{std::vector{U}, 5}, {{D}, -5}, {{U, D}, 0}, {{}, 0}}) {
-        std::memset(const_cast<char *>(key), 0, KEY_MAX);
-        for (int k : keys) key[k] = 1;
-        EXPECT_EQ(key_drift(), drift);
-    }
+TEST_F(Enemies, AKillScoresItsPointsOnTheTensWhenPointsCountAndSoundsEitherWay) {
     for (int flag : {SCORE_ON, SCORE_OFF}) {
         game.scoring_flag = flag, game.score.digit[1] = 3;
         score_kill(5);

@@ -47,21 +47,6 @@ TEST_F(Turrets, OnlyALiveOneHoldsTheShipBackAndOnlyWithinItsReach) {
         }
 }
 
-// The ship's box is (100, 250) + 33 x 41. Every shot reaches (112, y0 + 1) before the drift:
-// right-firing shots meet the ship after it, left-firing ones before it.
-TEST_F(Turrets, RightFiringShotsMeetTheShipAfterTheKeyDriftLeftFiringOnesBefore) {
-    const struct { int kind; bool up; int x0, y0, after; } cases[] = {{0, true, 110, 245, MODE_TITLE},
-        {1, true, 114, 245, MODE_PLAY}, {0, false, 110, 251, MODE_PLAY}, {1, false, 114, 251, MODE_TITLE}};
-    for (const auto &c : cases) {
-        const Kind &k = KINDS[c.kind];
-        game.mode = MODE_PLAY, game.player_x = 100, game.player_y = 250;
-        hold_keys({c.up ? KEY_UP : KEY_DOWN});
-        k.shots[5][N] = {SHOT_FLYING, c.x0, c.y0};
-        k.step(N, 20, ROW);  // the turret itself at (200, 40), clear of the ship
-        EXPECT_EQ((std::pair{k.shots[5][N].x, game.mode}), (std::pair{112, c.after})) << c.kind << " up " << c.up;
-    }
-}
-
 TEST_F(Turrets, ShotsFlyDiagonallyUntilPastTheBottomOrTheRightEdgeThenWaitAtTheMuzzle) {
     const struct { int kind, x0, y0, state; } cases[] = {{0, 318, 100, SHOT_FLYING}, {0, 319, 100, SHOT_IDLE},
         {0, 100, 319, SHOT_FLYING}, {0, 100, 320, SHOT_IDLE}, {1, 1, 100, SHOT_FLYING}, {1, -60, 319, SHOT_FLYING},
