@@ -19,10 +19,7 @@ TEST_F(Atlas, EveryRegionHoldsItsOwnPictureAndTheTitlesKeepTheScoreCornerPlain) 
         const SpriteRegion &r = ATLAS[n];
         BITMAP *b = r.source == SHEET ? game.sprite_sheet : game.title_art;
         SCOPED_TRACE(testing::Message() << "region " << n);
-        ASSERT_GE(r.x, 0);
-        ASSERT_GE(r.y, 0);
-        ASSERT_LE(r.x + r.w, b->w);
-        ASSERT_LE(r.y + r.h, b->h);
+        ASSERT_TRUE(r.x >= 0 && r.y >= 0 && r.x + r.w <= b->w && r.y + r.h <= b->h) << "outside its picture";
         const int clear = mask_pixels(b, r.x, r.y, r.w, r.h);
         EXPECT_LT(clear, r.w * r.h) << "the region is empty";
         EXPECT_EQ(clear > 0, r.masked && n != SPR_BLOCK) << "the region has holes, or no see-through part";

@@ -48,11 +48,10 @@ TEST(ScoreLine, AKillLeavesTheTensEmptyForOneFrame) {
 // the title picture on the title only.
 TEST(ScoreLine, ShownInEveryModeWithTheBannerInPlayAndTheEditor) {
     for (int mode : {MODE_TITLE, MODE_PLAY, MODE_EDITOR}) {
-        SCOPED_TRACE("mode " + std::to_string(mode));
         const Running run(mode);
         run_frames(2);
-        EXPECT_TRUE(score_reads("000000000"));
-        EXPECT_EQ(static_cast<bool>(shows_sprite(SPR_BANNER, 220, 0)), mode != MODE_TITLE);
-        EXPECT_EQ(static_cast<bool>(shows_sprite(SPR_TITLE_1, 0, 0, 8)), mode == MODE_TITLE);
+        EXPECT_TRUE(score_reads("000000000")) << "mode " << mode;
+        EXPECT_EQ((std::pair{static_cast<bool>(shows_sprite(SPR_BANNER, 220, 0)), static_cast<bool>(shows_sprite(SPR_TITLE_1, 0, 0, 8))}),
+                  (std::pair{mode != MODE_TITLE, mode == MODE_TITLE})) << "mode " << mode;
     }
 }

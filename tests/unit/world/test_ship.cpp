@@ -17,8 +17,7 @@ TEST(ShipMargins, CorrectOnlyStrictlyPastEitherSideWhileShotsIdleAboveTheTop) {
         EXPECT_EQ((std::tuple{game.player_x, game.player_off_x, game.player_shots[0].x}),
                   (std::tuple{c.player_x, c.off_after, 150 + c.off_after + 13}));
         EXPECT_TRUE(shows_sprite(SPR_SHIP_1, 150 + c.off_after, 250));
-        EXPECT_EQ(game.player_shots[3], (Shot{SHOT_IDLE, 180, 4}));
-        EXPECT_EQ(game.player_shots[4], (Shot{SHOT_FLYING, 200, 5}));
+        EXPECT_EQ((std::pair{game.player_shots[3], game.player_shots[4]}), (std::pair{Shot{SHOT_IDLE, 180, 4}, Shot{SHOT_FLYING, 200, 5}}));
         EXPECT_TRUE(shows_sprite(SPR_SHOT, 180, 4)) << "the shot that went idle";
         EXPECT_TRUE(shows_sprite(SPR_SHOT, 200, 5));
     }
