@@ -24,16 +24,21 @@ TEST(ProbeTest, TheShotThatHitTheShipIsFoundWhereTheTestSawIt) {
             game.grid[game.top_row + 2][25] = c.code;  // the owner far above
             run_frames(1, {KEY_UP});
             if (!firing) const_cast<Shot &>(shot_at({c.table, 2, c.owner})) = {SHOT_FLYING, 160, c.y};
-            if (firing) c.table == ShotTable::WALKER ? arm(game.walkers[c.owner])
-                        : c.table == ShotTable::RIGHT_TURRET ? arm(game.right_turrets[c.owner]) : arm(game.left_turrets[c.owner]);
+            else if (c.table == ShotTable::WALKER) arm(game.walkers[c.owner]);
+            else arm(c.table == ShotTable::RIGHT_TURRET ? game.right_turrets[c.owner] : game.left_turrets[c.owner]);
             const int32_t drift = key_drift();
             copy_of_game(before);
             run_frames(1, {KEY_UP});
             std::vector<ShotRef> fired;
             find_fired_shots(before, game, fired);
-            EXPECT_EQ(fired.size(), firing ? 1u : 0u) << shot_table_name(c.table);
-            if (firing && !fired.empty()) EXPECT_EQ(ref_of(fired[0]), (std::tuple{c.table, 5, c.owner}));
-            if (!firing) EXPECT_EQ((std::pair{game.mode, ref_of(find_ship_hit(drift))}), (std::pair{int32_t{MODE_TITLE}, std::tuple{c.table, 2, c.owner}}));
+            if (firing) {
+                ASSERT_EQ(fired.size(), 1u) << shot_table_name(c.table);
+                EXPECT_EQ(ref_of(fired[0]), (std::tuple{c.table, 5, c.owner}));
+            } else {
+                EXPECT_TRUE(fired.empty()) << "shot 2 was flying already";
+                EXPECT_EQ((std::pair{game.mode, ref_of(find_ship_hit(drift))}),
+                          (std::pair{int32_t{MODE_TITLE}, std::tuple{c.table, 2, c.owner}}));
+            }
         }
     EXPECT_EQ(find_ship_hit(0).table, ShotTable::NONE) << "no shot near the ship";
 }

@@ -39,7 +39,7 @@ TEST_F(Arguments, NoneChangeNothingAndUnknownOnesGetTheUsage) {
     // None of that made a level file the game's; upshot --level FILE does: S plays
     // the file (it then comes round in level 2's place).
     for (bool level : {false, true}) {
-        if (level) ASSERT_EQ(take(MODE_TITLE, {"upshot", "--level", mine}), ARGUMENTS_TAKEN) << err;
+        if (level) { ASSERT_EQ(take(MODE_TITLE, {"upshot", "--level", mine}), ARGUMENTS_TAKEN) << err; }
         const Running title(MODE_TITLE);
         run_frames(1, {KEY_S});
         EXPECT_EQ(game.grid[150][4] == 77 && game.grid[100][9] == CELL_BLOCK, level);
