@@ -17,10 +17,8 @@ static std::vector<int> digits() { return {game.score.digit, game.score.digit + 
 // One pass: a digit above 9 clears itself and all below, carries exactly 1, and
 // the top one wraps. So 70 + 50 is 100, not 120, and nine nines and a kill are 0.
 TEST(ScoreCarry, OnePassSettlesEveryChain) {
-    const struct { std::vector<int> in, out; } cases[] = {
-        {{0, 12, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 1, 0, 0, 0, 0, 0, 0}},
-        {{0, 4, 2, 15, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 1, 0, 0, 0, 0}},
-        {{0, 14, 9, 9, 9, 9, 9, 9, 9}, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+    const struct { std::vector<int> in, out; } cases[] = {{{0, 12, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 1, 0, 0, 0, 0, 0, 0}},
+        {{0, 4, 2, 15, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 1, 0, 0, 0, 0}}, {{0, 14, 9, 9, 9, 9, 9, 9, 9}, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
         {{0, 9, 9, 9, 9, 9, 9, 9, 9}, {0, 9, 9, 9, 9, 9, 9, 9, 9}}};
     for (const auto &c : cases) {
         std::copy(c.in.begin(), c.in.end(), game.score.digit);

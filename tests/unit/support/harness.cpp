@@ -33,10 +33,7 @@ void start_empty_play() {
     sounds.clear();
 }
 
-void start_in_mode(int mode) {
-    if (mode == MODE_PLAY) start_empty_play();
-    else start_test_game(mode);
-}
+void start_in_mode(int mode) { mode == MODE_PLAY ? start_empty_play() : start_test_game(mode); }
 
 void stop_test_game() {
     stop_game();

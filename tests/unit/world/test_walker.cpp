@@ -14,8 +14,7 @@ struct Walkers : GameIn<MODE_PLAY> {
 // Every player shot inside the 33 x 41 box kills, idle or flying, each once more.
 TEST_F(Walkers, EveryShotInsideTheBoxKillsThenItDiesForSeventyTwoUpdatesAndItsWreckSlidesOff) {
     game.scoring_flag = SCORE_ON;
-    const int pts[6][3] = {{SHOT_IDLE, 101, 41}, {SHOT_FLYING, 132, 80}, {SHOT_FLYING, 133, 60},
-        {SHOT_FLYING, 100, 60}, {SHOT_FLYING, 110, 81}, {SHOT_FLYING, 110, 40}};
+    const int F = SHOT_FLYING, pts[6][3] = {{SHOT_IDLE, 101, 41}, {F, 132, 80}, {F, 133, 60}, {F, 100, 60}, {F, 110, 81}, {F, 110, 40}};
     for (int i = 0; i < 6; ++i) game.player_shots[i + 1] = {pts[i][0], pts[i][1], pts[i][2]};
     shot(6) = {SHOT_FLYING, 30, 50};
     update();  // the kill; this update still moves the walker's shots
