@@ -1,26 +1,13 @@
-#include <gtest/gtest.h>
-
-#include <set>
-
-#include "core/clock.h"
-#include "core/game_state.h"
 #include "support/harness.h"
-#include "support/pixels.h"
-#include "world/world.h"
-
-namespace {
 
 // A block at column 10, row 270: its box is (100, 140) at the level's start.
 constexpr int COL = 10, ROW = 270, BX = 100, BY = 140;
 
 // Play on an empty grid.
-struct Blocks : ::testing::Test {
-    void SetUp() override { start_test_game(MODE_PLAY); }
-    void TearDown() override { stop_test_game(); }
-};
+using Blocks = GameIn<MODE_PLAY>;
 
 // The last slot of the last owner of each table, so every loop must reach it.
-Shot *const SHOTS[] = {&game.player_shots[20], &game.walker_shots[20][100], &game.right_turret_shots[20][50],
+static Shot *const SHOTS[] = {&game.player_shots[20], &game.walker_shots[20][100], &game.right_turret_shots[20][50],
                              &game.left_turret_shots[20][50]};
 enum { PLAYER, WALKER, RIGHT, LEFT };
 
@@ -82,24 +69,3 @@ TEST_F(Blocks, LiftWalkersTouchingThemAliveOrDeadAndTurnThemSideways) {
         }
     EXPECT_EQ(seen, (std::set<int>{DIR_LEFT, DIR_RIGHT, DIR_DOWN}));
 }
-
-// In whole frames: the blocks in view each hold the view back against Up, and lift a walker
-// out of view (never updated) by its last stored position. The rows walked stay those of
-// the view the frame starts with.
-TEST_F(Blocks, TwoBlocksPushTheViewBackTwiceAgainstUpAndLiftAWalkerOutOfViewEveryFrame) {
-    set_scroll_y(2000);                                    // rows 200 to 232 are walked
-    game.grid[25][15] = CELL_PLAYER;                       // ship at (150, 250)
-    game.grid[223][12] = game.grid[223][15] = CELL_BLOCK;  // boxes at (120, 230) and (150, 230)
-    game.grid[100][10] = CELL_WALKER_FIRST + 4;            // far above the view
-    game.grid[233][3] = CELL_WALKER_FIRST + 5;             // the row just below the walked ones
-    Walker &w = game.walkers[4];
-    w.x = 125, w.y = 230, w.direction = DIR_DOWN, w.alive = DESTROYED;  // touching the first block only
-    run_frames(1);
-    hold_keys({KEY_UP});
-    run_frames(1, {KEY_UP});
-    EXPECT_EQ(game.scroll_y, 2010);  // Up's 10 forward, and 10 back for each block
-    EXPECT_EQ((std::pair{w.off_y, w.direction != DIR_DOWN}), (std::pair{-10, true}));  // lifted in both frames
-    EXPECT_EQ(game.walkers[5].x, 0);                                                    // never walked
-}
-
-}  // namespace
