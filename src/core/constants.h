@@ -1,7 +1,9 @@
-// The named numbers that more than one file shares: the handlers, the tools
-// that make the levels and pictures, the replay tool and the tests. A number
-// that one file alone uses is named in that file, unless it is one end of a
-// range or pair that is shared here.
+// The game's named numbers that are not one file's own: those that several
+// files share (the handlers, the start-up, the replay tool, the tools that
+// make the pictures and the levels and prove them, the tests and benchmarks),
+// and those that belong with them, such as the other end of a shared range or
+// pair and the screen's margins. A number that one file alone uses and that
+// belongs with nothing here is named in that file.
 #pragma once
 
 // Modes of the frame loop.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/clock.h"
+#include "reset/reset.h"
 #include "world/world.h"
 
 namespace {
@@ -49,10 +50,7 @@ void restore_snapshot(const Snapshot &snapshot) {
 bool play_level(int32_t n) {
     if (game.mode == MODE_EDITOR) return false;
     if (game.mode == MODE_TITLE) start_play();
-    // The top of the level before n: the game's own level end then enters n.
-    game.level_number = n == FIRST_GAME_LEVEL ? game.last_level : n - 1;
-    set_scroll_y(LEVEL_END_ROW * CELL_SIZE);
-    check_level_end();
+    enter_level_after(n == FIRST_GAME_LEVEL ? game.last_level : n - 1);
     return true;
 }
 

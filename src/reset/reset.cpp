@@ -71,3 +71,10 @@ void reset_world() {
     for (int32_t &d : game.score.digit) d = 0;
     load_level(FIRST_GAME_LEVEL);
 }
+
+void enter_level_after(int32_t before) {
+    reset_world();
+    set_scroll_y(LEVEL_START_SCROLL_Y);
+    game.level_number = before + 1 > game.last_level ? FIRST_GAME_LEVEL : before + 1;
+    load_level(game.level_number);
+}

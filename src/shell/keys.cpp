@@ -73,10 +73,9 @@ void next_brush() {
 
 }  // namespace
 
+// A new game enters the level after the last one: the first.
 void start_play() {
-    reset_world();
-    set_scroll_y(LEVEL_START_SCROLL_Y);
-    load_level(FIRST_GAME_LEVEL);
+    enter_level_after(LAST_GAME_LEVEL);
     game.mode = MODE_PLAY;
 }
 
@@ -94,8 +93,10 @@ void poll_held_keys() {
     for (int k : held_now) key[k] = 1;
 }
 
-// Every key is tested every frame in this fixed order, each against the mode
-// as it stands at that moment; a held key acts again in every frame.
+// Every key is tested every frame in this fixed order, and a held key acts
+// again in every frame, through its timer where it has one. No key before S
+// changes the mode, so they test it once, as the frame left it; S, which
+// starts a game, and right Shift test it as it stands when their turn comes.
 void apply_keys() {
     const bool play = game.mode == MODE_PLAY, edit = game.mode == MODE_EDITOR;
     if (key[KEY_LEFT]) {

@@ -1,6 +1,4 @@
-#include "level/level.h"
 #include "reset/reset.h"
-#include "world/world.h"
 #include "core/game_state.h"
 #include "shell/shell.h"
 
@@ -8,9 +6,5 @@
 // Pushes can carry the view past row 10 between two tests, so any row at or
 // above it ends the level; the view never climbs out of the grid.
 void check_level_end() {
-    if (game.mode != MODE_PLAY || game.top_row > LEVEL_END_ROW) return;
-    reset_world();
-    set_scroll_y(LEVEL_START_SCROLL_Y);
-    if (++game.level_number > game.last_level) game.level_number = FIRST_GAME_LEVEL;
-    load_level(game.level_number);
+    if (game.mode == MODE_PLAY && game.top_row <= LEVEL_END_ROW) enter_level_after(game.level_number);
 }

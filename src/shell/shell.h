@@ -46,5 +46,5 @@ struct FramePlatform {
     void (*poll)();
 };
 
-// One iteration of the frame loop, all twelve steps; false once Escape is held.
+// One iteration of the frame loop; false once Escape is held.
 bool run_frame(const FramePlatform &platform);

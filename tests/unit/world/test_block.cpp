@@ -69,3 +69,39 @@ TEST_F(Blocks, LiftWalkersTouchingThemAliveOrDeadAndTurnThemSideways) {
         }
     EXPECT_EQ(seen, (std::set<int>{DIR_LEFT, DIR_RIGHT, DIR_DOWN}));
 }
+
+// In whole frames, a block finds enemy shots where they are now: one put into
+// it between frames (as a replay's set or a snapshot put back does) by an owner
+// never in view, and one that its turret, earlier in the walk, flies into it.
+TEST_F(Blocks, StopEnemyShotsWhereverTheyWereMovedSinceTheLastFrame) {
+    set_scroll_y(2000);
+    game.grid[220][10] = CELL_BLOCK;              // box at (100, 200)
+    game.grid[205][5] = CELL_RIGHT_TURRET_FIRST;  // walked before the block
+    run_frames(1);
+    Shot &dropped = game.walker_shots[3][7], &flown = game.right_turret_shots[3][0];
+    dropped = {SHOT_FLYING, 120, 220};
+    flown = {SHOT_FLYING, 95, 197};  // 2 right and 1 down a frame
+    run_frames(3);
+    EXPECT_EQ((std::tuple{dropped.state, flown.state, flown.x}), (std::tuple{SHOT_IDLE, SHOT_FLYING, 101}));
+    run_frames(1);
+    EXPECT_EQ(flown.state, SHOT_IDLE);  // at (103, 201)
+}
+
+// In whole frames: the blocks in view each hold the view back against Up, and lift a walker
+// out of view (never updated) by its last stored position. The rows walked stay those of
+// the view the frame starts with.
+TEST_F(Blocks, TwoBlocksPushTheViewBackTwiceAgainstUpAndLiftAWalkerOutOfViewEveryFrame) {
+    set_scroll_y(2000);                                    // rows 200 to 232 are walked
+    game.grid[25][15] = CELL_PLAYER;                       // ship at (150, 250)
+    game.grid[223][12] = game.grid[223][15] = CELL_BLOCK;  // boxes at (120, 230) and (150, 230)
+    game.grid[100][10] = CELL_WALKER_FIRST + 4;            // far above the view
+    game.grid[233][3] = CELL_WALKER_FIRST + 5;             // the row just below the walked ones
+    Walker &w = game.walkers[4];
+    w.x = 125, w.y = 230, w.direction = DIR_DOWN, w.alive = DESTROYED;  // touching the first block only
+    run_frames(1);
+    hold_keys({KEY_UP});
+    run_frames(1, {KEY_UP});
+    EXPECT_EQ(game.scroll_y, 2010);  // Up's 10 forward, and 10 back for each block
+    EXPECT_EQ((std::pair{w.off_y, w.direction != DIR_DOWN}), (std::pair{-10, true}));  // lifted in both frames
+    EXPECT_EQ(game.walkers[5].x, 0);                                                    // never walked
+}
