@@ -51,7 +51,8 @@ int busiest_top_row() {
     return best;
 }
 
-// Every enemy shot in flight, spread over the screen, so every block tests them all.
+// Every enemy shot in flight, spread over the screen: each enemy's shots stand in a
+// column from top to bottom, so the blocks find many of them near.
 void all_shots_flying() {
     for (int s = 1; s < SHOT_SLOTS - 1; ++s) {
         for (int k = 0; k < WALKER_SLOTS; ++k) game.walker_shots[s][k] = {SHOT_FLYING, (k * 37) % 320, (s * 15) % 320};

@@ -6,8 +6,9 @@ namespace {
 int64_t pinned = -1;
 }
 
-int64_t clock_seconds() {
-    if (pinned >= 0) return pinned;
+int64_t clock_seconds() { return pinned >= 0 ? pinned : running_clock_seconds(); }
+
+int64_t running_clock_seconds() {
     auto now = std::chrono::steady_clock::now().time_since_epoch();
     return std::chrono::duration_cast<std::chrono::seconds>(now).count();
 }

@@ -7,7 +7,6 @@
 #include "world/world.h"
 
 namespace {
-std::vector<int> held_now;
 
 template <typename State>
 auto &shot_in(State &state, const ShotRef &ref) {
@@ -28,13 +27,6 @@ bool hit_ship(const ShotRef &ref, int32_t drift) {
     return in_ship_hit_box(shot.x, y);
 }
 }  // namespace
-
-void set_held_keys(const std::vector<int> &keys) { held_now = keys; }
-
-void poll_held_keys() {
-    std::memset(const_cast<char *>(key), 0, KEY_MAX);
-    for (int k : held_now) key[k] = 1;
-}
 
 int32_t ship_x() {
     for (int32_t r = 0; r < VIEW_ROWS; ++r)

@@ -14,11 +14,7 @@
 #include "shell/shell.h"
 
 // ---- Held keys --------------------------------------------------------------
-
-// The keys the next polls hand to the game, until changed.
-void set_held_keys(const std::vector<int> &keys);
-// The headless poll: key[] holds exactly the held keys.
-void poll_held_keys();
+// (set_held_keys and poll_held_keys, the headless poll, are the shell's.)
 
 // Where the ship is drawn across the screen: its anchor's column (the cell of
 // the first 33 rows that holds CELL_PLAYER) plus its offset. Unlike player_x,

@@ -19,6 +19,7 @@
 #include "core/game_state.h"
 #include "json.h"
 #include "probe/probe.h"
+#include "shell/recording.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
 #include "sound_log.h"
@@ -38,6 +39,8 @@ const char USAGE[] =
     "  save NAME            keep everything the run depends on under NAME\n"
     "  restore NAME         go back to what save NAME kept\n"
     "  level N              play level N (2..5) from its start, as reaching it would\n"
+    "  level FILE SUM       (first line only) start again with the level file FILE,\n"
+    "                       whose checksum a recording gave as SUM, as upshot --level FILE\n"
     "  events on|off        print a line for every death, level end and export\n"
     "Exit status: 0 at the end of the script or on Escape, 2 for a bad script or\n"
     "missing data/, 3 when a check fails.\n";
@@ -95,10 +98,13 @@ private:
     bool screenshot(const Command &cmd);
     void save(const std::string &name);
     bool restore(const std::string &name);
+    bool take_level_file(const Command &cmd);
     void report_events(const Before &before);
     void print(const std::string &line);
     bool fail(int status, const std::string &what);
 
+    int mode_ = MODE_TITLE;
+    bool first_command_ = true;
     int64_t frame_ = 0;
     long line_ = 0;
     int status_ = 0;
@@ -255,13 +261,24 @@ bool Replay::screenshot(const Command &cmd) {
     return true;
 }
 
+// A recording made with --level starts with it: the game starts again with
+// the level file in place, as the window started with it.
+bool Replay::take_level_file(const Command &cmd) {
+    std::string error = first_command_ ? "" : "a level file must come before any other line";
+    if (!error.empty() || !take_recorded_level(cmd.word.c_str(), cmd.checksum, error))
+        return fail(EXIT_BAD_SCRIPT, "level: " + error);
+    stop_game();
+    return start(mode_) || fail(EXIT_BAD_SCRIPT, "level: the game did not start again");
+}
+
 bool Replay::start(int mode) {
+    mode_ = mode;
     // The keys released and a clock that reads 0 until the script sets it.
     poll_held_keys();
     pin_clock_seconds(0);
     sounds_.install();
     if (start_headless(mode) != START_OK) return false;  // load_assets has said which file is wrong
-    black_screen = create_bitmap(VIEW_W, VIEW_H);
+    if (!black_screen) black_screen = create_bitmap(VIEW_W, VIEW_H);
     clear_bitmap(black_screen);
     return true;
 }
@@ -302,8 +319,10 @@ int Replay::run(std::FILE *script) {
             case Command::LEVEL:
                 if (!play_level(cmd.number)) going_on = fail(EXIT_BAD_SCRIPT, "level: the editor has no levels to play");
                 break;
+            case Command::LEVEL_FILE: going_on = take_level_file(cmd); break;
             case Command::EVENTS: events_ = cmd.number != 0; break;
         }
+        first_command_ = false;
         if (!going_on) break;
     }
     return status_;

@@ -4,8 +4,11 @@
 //   upshot --level FILE     plays FILE in level 2's place: first after S
 //   upshot-editor FILE      edits FILE (a new empty level if it does not exist)
 //                           and right Shift writes it back
+//   upshot --record FILE    plays as always and writes the run to FILE as it goes
+//   upshot --watch FILE     shows the run recorded in FILE
 //
-// A level file is read and checked before any window opens.
+// A level file is read and checked, a recording opened or read through, before
+// any window opens.
 #pragma once
 
 // take_arguments's answer when the program should go on and run.

@@ -4,12 +4,12 @@
 #include "core/game_state.h"
 #include "shell/shell.h"
 
-// One displayed frame. It is drawn and the world moved by the keys read at the
-// end of the frame before; then the platform waits for the frame's deadline,
-// shows it and reads the keys (the window reads them as late as still leaves
-// time to compute the next frame), and unless Escape is held the keys act on
-// what the next frame draws. Each step tests the mode as it stands when it
-// runs: a hit in step_world already brings the title picture in update_title.
+// One displayed frame: the world moves and the frame is drawn; the platform
+// waits for the frame's deadline, shows it and reads the keys (the window reads
+// them as late as still leaves time to compute the next frame); then, unless
+// Escape is held, the keys act at once on the state the next frame starts
+// from. Each step tests the mode as it stands when it runs: a hit in
+// step_world already brings the title picture in update_title.
 bool run_frame(const FramePlatform &platform) {
     clear_bitmap(game.back_buffer);
     carry_score();

@@ -1,4 +1,5 @@
 #include <allegro.h>
+#include <cstring>
 
 #include "level/level.h"
 #include "reset/reset.h"
@@ -77,6 +78,20 @@ void next_brush() {
 void start_play() {
     enter_level_after(LAST_GAME_LEVEL);
     game.mode = MODE_PLAY;
+}
+
+const int READ_KEYS[READ_KEY_COUNT] = {KEY_LEFT, KEY_RIGHT, KEY_UP, KEY_DOWN, KEY_ENTER, KEY_F3,
+                                       KEY_F4, KEY_SPACE, KEY_S, KEY_RSHIFT, KEY_ESC};
+
+namespace {
+std::vector<int> held_now;
+}
+
+void set_held_keys(const std::vector<int> &keys) { held_now = keys; }
+
+void poll_held_keys() {
+    std::memset(const_cast<char *>(key), 0, KEY_MAX);
+    for (int k : held_now) key[k] = 1;
 }
 
 // Every key is tested every frame in this fixed order, and a held key acts

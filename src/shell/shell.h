@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // Score counter, score line and banner.
 void carry_score();
@@ -26,6 +27,16 @@ constexpr int32_t SHIP_STEP = 4;
 constexpr int32_t SCROLL_STEP = 10;
 void apply_keys();
 void start_play();
+
+// Every key the frame loop reads (apply_keys, the world's handlers, Escape):
+// all a recording keeps of the keyboard.
+constexpr int READ_KEY_COUNT = 11;
+extern const int READ_KEYS[READ_KEY_COUNT];
+
+// The keys the next polls hand to the game, until changed, and the poll of a
+// frame loop without a keyboard: key[] holds exactly those keys.
+void set_held_keys(const std::vector<int> &keys);
+void poll_held_keys();
 
 // What the frame loop needs from the machine it runs on; the game uses the
 // window, the keyboard and a steady clock, the replay tool memory and a script.

@@ -16,6 +16,7 @@
 #include "reset/reset.h"
 #include "shell/editing.h"
 #include "shell/pacer.h"
+#include "shell/recording.h"
 #include "shell/shell.h"
 #include "shell/x11.h"
 
@@ -134,13 +135,16 @@ const FramePacer &window_pacer() { return pacer; }
 
 int run_game(int mode) {
     const bool editing = mode == MODE_EDITOR;
+    before_start();
     if (editing) find_recovery();
     const StartStatus status = start_window(mode);
     if (status != START_OK) return status;
     if (editing) begin_editing();
-    while (run_frame(WINDOW)) {
+    const FramePlatform &platform = frame_platform();
+    while (before_frame() && run_frame(platform)) {
     }
     if (editing) end_editing();
+    after_run();
     stop_game();
     return 0;
 }

@@ -31,6 +31,6 @@ const FramePacer &window_pacer();
 void stop_game();
 
 // The windowed game from start to end: start_window, the frame loop at 60
-// frames a second until Escape or the close button, stop_game. Returns the
-// exit status.
+// frames a second until Escape or the close button (or the end of a recording
+// played back), stop_game. Returns the exit status.
 int run_game(int mode);

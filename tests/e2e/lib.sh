@@ -11,6 +11,8 @@ cleanup() {
   rm -rf "$TMP"
 }
 trap cleanup EXIT
+# A folder to run a program in, with the repository's data/, so that its files land there.
+mkdir "$TMP/work" && ln -s "$ROOT/data" "$TMP/work/data"
 fail() { echo "FAIL: $*"; [ -s "$TMP/err" ] && sed 's/^/  stderr: /' "$TMP/err"; exit 1; }
 
 # Starts Xvfb on the first free display from :90 up. Two tests may race for one
@@ -61,6 +63,14 @@ wait_game() {
   GAME=""
 }
 
+# quits WHAT: Escape ends the program with status 0 and nothing on stderr but
+# the editor's proof lines.
+quits() {
+  hold Escape
+  wait_game
+  [ "$STATUS" -eq 0 ] && ! grep -qv " be cleared: " "$TMP/err" || fail "$1: Escape ended it with status $STATUS"
+}
+
 shot() { import -display "$DISPLAY" -window "$WIN" "$TMP/$1.png"; }
 mean() { convert "$TMP/$1.png" -format '%[fx:mean]' info:; }
 
@@ -78,9 +88,7 @@ place_at_cursor() {
     sleep 0.1
     [ "$(editor_cell "$1")" = "$2" ] && break
   done
-  hold Escape
-  wait_game
-  [ "$STATUS" -eq 0 ] || fail "Escape ended the editor with status $STATUS"
+  quits "the editor"
   [ "$(editor_cell "$1")" = "$2" ] || fail "row 257, column 1 holds '$(editor_cell "$1")', not '$2', after $TRIES tries"
 }
 

@@ -3,8 +3,6 @@
 # the template level with that one block.
 source "$(dirname "$0")/lib.sh"
 start_x
-mkdir "$TMP/work"
-ln -s "$ROOT/data" "$TMP/work/data"
 start_game upshot-editor "$TMP/work"
 
 place_at_cursor "$TMP/work/level.txt" " 2,           "

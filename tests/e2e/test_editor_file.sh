@@ -3,8 +3,6 @@
 # Shift. The file then holds the walker with the next free code, and every
 # other byte is as the earlier run wrote it.
 source "$(dirname "$0")/lib.sh"
-mkdir "$TMP/work"
-ln -s "$ROOT/data" "$TMP/work/data"
 
 # The earlier run: the editor (headless) with walkers up to code 102, one of
 # them in column 0, which only the export's own order keeps in its place, and

@@ -15,13 +15,11 @@ run_into() {
   export HOME=$TMP/home-$(basename "$file")
   mkdir -p "$HOME"
   printf 'pcm.!default {\n  type file\n  slave.pcm "null"\n  file "%s"\n  format "wav"\n}\n' "$file" >"$HOME/.asoundrc"
-  start_game "$program"
+  fresh_folder "$TMP/run"  # away from the repository: the editor leaves its unsaved edit beside level.txt
+  start_game "$program" "$TMP/run"
   "$@"
-  hold Escape
-  wait_game
+  quits "$program"
   export HOME=$REAL_HOME
-  [ "$STATUS" -eq 0 ] || fail "$program ended with status $STATUS"
-  [ ! -s "$TMP/err" ] || fail "$program wrote on stderr"
   [ -s "$file" ] || fail "$program played nothing into the ALSA device"
 }
 
@@ -73,8 +71,5 @@ mkdir -p "$HOME"
 printf 'pcm.!default {\n  type hw\n  card 31\n}\n' >"$HOME/.asoundrc"
 start_game upshot
 sleep 0.5
-hold Escape
-wait_game
-[ "$STATUS" -eq 0 ] || fail "without a sound card the game ended with status $STATUS"
-[ ! -s "$TMP/err" ] || fail "without a sound card the game wrote on stderr"
+quits "the game without a sound card"
 echo "title music, silent editor, shot over the music, no sound card: ok"

@@ -18,8 +18,5 @@ shot play
 changed=$(compare -metric AE "$TMP/title.png" "$TMP/play.png" null: 2>&1 || true)
 [ "${changed%% *}" -gt 5000 ] || fail "the play frame looks like the title ($changed pixels differ)"
 
-hold Escape
-wait_game
-[ "$STATUS" -eq 0 ] || fail "Escape ended the game with status $STATUS"
-[ ! -s "$TMP/err" ] || fail "the game wrote on stderr"
+quits "the game"
 echo "window, title, play and Escape: ok"

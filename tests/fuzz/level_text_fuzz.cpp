@@ -82,10 +82,6 @@ size_t write_loosely(const LevelValues &v, Dice &dice, uint8_t *out, size_t room
     return len;
 }
 
-}  // namespace
-
-namespace {
-
 // How many inputs were tried, read and taken as a level, for the run's summary.
 long tried, parsed, accepted;
 void summary() {

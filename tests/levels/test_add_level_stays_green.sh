@@ -6,8 +6,7 @@
 # built and run there. The replay cases start on level 2 and see level 3 only
 # as it comes in, anchors and all; the soak plays whatever levels it reaches.
 # Run from the repository root: test_add_level_stays_green.sh BUILD_DIR
-set -euo pipefail
-build=$(cd "${1:?usage: test_add_level_stays_green.sh BUILD_DIR}" && pwd)
+source "$(dirname "$0")/common.sh"
 # Once is enough: the release build runs it, the sanitizer build skips it.
 if grep -q '^UPSHOT_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
   echo "skipped in the sanitizer build"
@@ -15,9 +14,6 @@ if grep -q '^UPSHOT_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
 fi
 git rev-parse --is-inside-work-tree >/dev/null 2>&1 || { echo "skipped: not a git checkout"; exit 77; }
 root=$PWD
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 tree=$work/tree
 mkdir "$tree"

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Scripts the replay must refuse: one line on standard error naming the script
 # line and the fault, exit status 2 (3 for a failed check), never a crash.
-set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 # Runs the replay; a signal, a sanitizer report, or a failure that says other

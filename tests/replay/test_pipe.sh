@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Driven line by line through a pipe, the replay answers each line before it
 # reads the next: a program searching with it waits for every answer.
-set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 coproc REPLAY { "$replay"; }

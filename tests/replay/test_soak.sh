@@ -5,7 +5,6 @@
 # `check`) and any sanitizer report fatal. The sanitizer build runs the full
 # length; the plain build a 50,000-frame prefix of the same scripts.
 # SOAK_SEED=n replays another seed.
-set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 frames=200000

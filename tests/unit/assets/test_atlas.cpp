@@ -1,11 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
-#include "assets/atlas.h"
-#include "core/game_state.h"
 #include "support/harness.h"
-#include "support/pixels.h"
 
 // Counts the pixels of the w x h area at (x, y) of b in the colour that masked_blit leaves out.
 static int mask_pixels(BITMAP *b, int x, int y, int w, int h) {
@@ -15,10 +8,7 @@ static int mask_pixels(BITMAP *b, int x, int y, int w, int h) {
     return n;
 }
 
-struct Atlas : ::testing::Test {
-    void SetUp() override { start_test_game(MODE_TITLE); ASSERT_NE(game.music_sample, nullptr); }  // loaded last
-    void TearDown() override { stop_test_game(); }
-};
+using Atlas = GameIn<MODE_TITLE>;
 
 // A picture is really there, the mask colour came through the file exactly
 // (sprites have see-through parts), and the block and the opaque regions are
@@ -29,10 +19,7 @@ TEST_F(Atlas, EveryRegionHoldsItsOwnPictureAndTheTitlesKeepTheScoreCornerPlain) 
         const SpriteRegion &r = ATLAS[n];
         BITMAP *b = r.source == SHEET ? game.sprite_sheet : game.title_art;
         SCOPED_TRACE(testing::Message() << "region " << n);
-        ASSERT_GE(r.x, 0);
-        ASSERT_GE(r.y, 0);
-        ASSERT_LE(r.x + r.w, b->w);
-        ASSERT_LE(r.y + r.h, b->h);
+        ASSERT_TRUE(r.x >= 0 && r.y >= 0 && r.x + r.w <= b->w && r.y + r.h <= b->h) << "outside its picture";
         const int clear = mask_pixels(b, r.x, r.y, r.w, r.h);
         EXPECT_LT(clear, r.w * r.h) << "the region is empty";
         EXPECT_EQ(clear > 0, r.masked && n != SPR_BLOCK) << "the region has holes, or no see-through part";

@@ -1,34 +1,11 @@
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
-
-#include "core/game_state.h"
-#include "level/level.h"
-#include "level/level_text.h"
 #include "shell/arguments.h"
-#include "shell/shell.h"
 #include "support/harness.h"
-#include "support/level_texts.h"
 
-namespace {
-
-namespace fs = std::filesystem;
-
-std::string read_file(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+// A level made of the template with a walker at (150, 4) and a block at (100, 9).
+static const Placed MINE = {{150, 4, 77}, {100, 9, CELL_BLOCK}};
 
 struct Arguments : ::testing::Test {
-    void TearDown() override {
-        use_level_file(nullptr);
-        set_level_text_path("level.txt");
-        fs::remove_all(dir);
-    }
+    void TearDown() override { use_level_file(nullptr), set_level_text_path("level.txt"); }
     // take_arguments on these words, with what it printed on stdout and stderr.
     int take(int mode, std::vector<std::string> words) {
         std::vector<char *> argv;
@@ -36,110 +13,55 @@ struct Arguments : ::testing::Test {
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
         const int status = take_arguments(mode, static_cast<int>(argv.size()), argv.data());
-        out = testing::internal::GetCapturedStdout();
-        err = testing::internal::GetCapturedStderr();
+        out = testing::internal::GetCapturedStdout(), err = testing::internal::GetCapturedStderr();
         return status;
     }
-    // A level made of the template with a walker at (150, 4) and a block at (100, 9).
-    std::string write_level(const std::string &name) {
-        static LevelCells cells;
-        static char text[LONGEST_LEVEL_TEXT];
-        std::memset(cells, 0, sizeof cells);
-        cells[CURSOR_ROW][CURSOR_COL] = CELL_CURSOR;
-        cells[PLAYER_ROW][PLAYER_COL] = CELL_PLAYER;
-        cells[150][4] = 77, cells[100][9] = CELL_BLOCK;
-        std::ofstream(dir + "/" + name, std::ios::binary) << std::string(text, format_level_text(EXPORT_LAYOUT, cells, text));
-        return dir + "/" + name;
-    }
-    char dir_template[24] = "/tmp/upshot-args-XXXXXX";
-    const std::string dir = mkdtemp(dir_template);
+    ScratchDir dir;
+    const std::string mine = dir / "mine.txt";
     std::string out, err;
+    void SetUp() override { std::ofstream(mine, std::ios::binary) << level_text(MINE); }
 };
 
 // Without arguments nothing changes; anything else the program does not know
 // gets one usage line and status 2, and asking for help gets it on stdout.
+// (A bad level file: tests/levels/test_level_checks.sh, with the real programs.)
 TEST_F(Arguments, NoneChangeNothingAndUnknownOnesGetTheUsage) {
-    const std::string level = write_level("good.txt");
-    for (int mode : {MODE_TITLE, MODE_EDITOR}) {
-        EXPECT_EQ(take(mode, {"upshot"}), ARGUMENTS_TAKEN);
-        EXPECT_EQ(out + err, "");
-    }
-    const struct { int mode; std::vector<std::string> words; } unknown[] = {
-        {MODE_TITLE, {"upshot", level}},       {MODE_TITLE, {"upshot", "--level"}},
-        {MODE_TITLE, {"upshot", "--levels", level}}, {MODE_TITLE, {"upshot", "--level", level, level}},
-        {MODE_EDITOR, {"upshot-editor", "--level", level}}, {MODE_EDITOR, {"upshot-editor", level, level}},
-        {MODE_EDITOR, {"upshot-editor", "-x"}}, {MODE_EDITOR, {"upshot-editor", ""}},
-    };
+    for (int mode : {MODE_TITLE, MODE_EDITOR}) EXPECT_EQ((std::pair{take(mode, {"upshot"}), out + err}), (std::pair{ARGUMENTS_TAKEN, std::string()}));
+    const struct { int mode; std::vector<std::string> words; } unknown[] = {{MODE_TITLE, {"upshot", mine}},
+        {MODE_TITLE, {"upshot", "--level"}}, {MODE_TITLE, {"upshot", "--level", mine, mine}},
+        {MODE_EDITOR, {"upshot-editor", "--level", mine}}, {MODE_EDITOR, {"upshot-editor", mine, mine}},
+        {MODE_EDITOR, {"upshot-editor", "--record", mine}}, {MODE_TITLE, {"upshot", "--watch", mine, "--level", mine}},
+        {MODE_TITLE, {"upshot", "--record", dir / "run.txt", "--record", dir / "run.txt"}}};
     for (const auto &c : unknown) {
         EXPECT_EQ(take(c.mode, c.words), 2) << c.words[1];
-        EXPECT_EQ(err.rfind("usage: ", 0), 0u) << err;
-        EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+        EXPECT_TRUE(err.rfind("usage: ", 0) == 0 && err.find('\n') == err.size() - 1) << err;
     }
     EXPECT_EQ(take(MODE_EDITOR, {"upshot-editor", "--help"}), 0);
     EXPECT_EQ(out.rfind("usage: upshot-editor [FILE]", 0), 0u) << out;
-    // None of that made a level file the game's.
-    start_test_game(MODE_TITLE);
-    run_frames(1, {KEY_S});
-    EXPECT_TRUE(grid_holds_level(2));
-    stop_test_game();
-}
-
-// upshot --level FILE: S plays the file, level 3 follows it, and after level 5
-// the file comes round again in level 2's place.
-TEST_F(Arguments, ALevelFileIsPlayedFirstAfterSAndComesRoundInLevelTwosPlace) {
-    ASSERT_EQ(take(MODE_TITLE, {"upshot", "--level", write_level("mine.txt")}), ARGUMENTS_TAKEN) << err;
-    start_test_game(MODE_TITLE);
-    run_frames(1, {KEY_S});
-    EXPECT_EQ(game.mode, MODE_PLAY);
-    EXPECT_EQ(game.grid[150][4], 77);
-    EXPECT_EQ(game.grid[100][9], CELL_BLOCK);
-    for (int next : {3, 4, 5, 2}) {
-        set_scroll_y(LEVEL_END_ROW * CELL_SIZE);
-        check_level_end();
-        EXPECT_EQ(game.level_number, next);
-        EXPECT_EQ(game.grid[150][4] == 77 && game.grid[100][9] == CELL_BLOCK, next == 2) << "level " << next;
+    // None of that started a recording or made a level file the game's; upshot
+    // --level FILE does: S plays the file (it then comes round in level 2's place).
+    EXPECT_FALSE(std::filesystem::exists(dir / "run.txt"));
+    for (bool level : {false, true}) {
+        if (level) { ASSERT_EQ(take(MODE_TITLE, {"upshot", "--level", mine}), ARGUMENTS_TAKEN) << err; }
+        const Running title(MODE_TITLE);
+        run_frames(1, {KEY_S});
+        EXPECT_EQ(game.grid[150][4] == 77 && game.grid[100][9] == CELL_BLOCK, level);
+        EXPECT_EQ(grid_holds_level(2), !level);
     }
-    stop_test_game();
-}
-
-// A bad file is named with its line and rule in one line, with status 2, and
-// left as it was; a new file for the editor needs a folder that takes files.
-TEST_F(Arguments, ABadFileIsNamedAndLeftAlone) {
-    const std::string bad = write_level("bad.txt");
-    std::string text = read_file(bad);
-    text[436 + 49 * 450 + 1] = 'x';  // line 51, the first field: " x,"
-    std::ofstream(bad, std::ios::binary) << text;
-    for (int mode : {MODE_TITLE, MODE_EDITOR}) {
-        EXPECT_EQ(take(mode, mode == MODE_TITLE ? std::vector<std::string>{"upshot", "--level", bad}
-                                                 : std::vector<std::string>{"upshot-editor", bad}),
-                  2);
-        EXPECT_EQ(err, bad + ":51: 'x' is not a decimal integer\n");
-        EXPECT_EQ(read_file(bad), text);
-    }
-    EXPECT_EQ(take(MODE_EDITOR, {"upshot-editor", dir + "/no/such/level.txt"}), 2);
-    EXPECT_EQ(err, dir + "/no/such/level.txt: cannot be written: No such file or directory\n");
 }
 
 // upshot-editor FILE: a file that is not there yet is the empty template, and
-// right Shift writes it there; one that is there is opened and written back.
+// right Shift writes it there, if its folder takes files; one that is there is
+// opened and written back.
 TEST_F(Arguments, TheEditorOpensAndSavesTheNamedFile) {
-    const std::string fresh = dir + "/fresh.txt", mine = write_level("mine.txt"), before = read_file(mine);
-    ASSERT_EQ(take(MODE_EDITOR, {"upshot-editor", fresh}), ARGUMENTS_TAKEN) << err;
-    start_test_game(MODE_EDITOR);
-    run_frames(1, {KEY_RSHIFT});
-    stop_test_game();
-    EXPECT_EQ(read_file(fresh).size(), 129136u);
-
-    ASSERT_EQ(take(MODE_EDITOR, {"upshot-editor", mine}), ARGUMENTS_TAKEN) << err;
-    start_test_game(MODE_EDITOR);
-    EXPECT_EQ(game.grid[150][4], 77);
-    game.brush = BRUSH_BLOCK;  // over cell (257, 1)
-    run_frames(1, {KEY_ENTER});
-    run_frames(1, {KEY_RSHIFT});
-    stop_test_game();
-    std::string want = before;
-    want.replace(436 + 255 * 450 + 14, 3, " 2,");
-    EXPECT_EQ(read_file(mine), want);
+    EXPECT_EQ(take(MODE_EDITOR, {"upshot-editor", dir / "no/such/level.txt"}), 2);
+    EXPECT_EQ(err, dir / "no/such/level.txt: cannot be written: No such file or directory\n");
+    for (const std::string &file : {dir / "fresh.txt", mine}) {
+        ASSERT_EQ(take(MODE_EDITOR, {"upshot-editor", file}), ARGUMENTS_TAKEN) << err;
+        const Running edit(MODE_EDITOR);
+        EXPECT_EQ(game.grid[150][4], file == mine ? 77 : 0);
+        game.grid[150][4] = 78;
+        run_frames(1, {KEY_RSHIFT});
+        EXPECT_EQ(read_file(file), level_text({{150, 4, 78}, {100, 9, file == mine ? CELL_BLOCK : 0}}));
+    }
 }
-
-}  // namespace

@@ -1,19 +1,9 @@
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
-#include <tuple>
-#include <vector>
-
-#include "core/game_state.h"
-#include "shell/shell.h"
 #include "support/harness.h"
-#include "support/pixels.h"
 
 // Escape ends the loop after its frame's own steps (the title cycle still
 // advances) and before any key of that frame acts.
 TEST(FrameLoop, EscapeEndsTheLoopAfterTheFramesStepsBeforeAnyKeyActs) {
-    start_empty_play();
+    const Running play(MODE_PLAY);
     hold_keys({KEY_ESC, KEY_LEFT, KEY_UP, KEY_SPACE});
     game.fire_timer = 12;
     const int32_t title_frame = game.title_frame;
@@ -21,14 +11,13 @@ TEST(FrameLoop, EscapeEndsTheLoopAfterTheFramesStepsBeforeAnyKeyActs) {
     EXPECT_EQ(game.title_frame, title_frame + 1);
     EXPECT_EQ((std::tuple{game.player_off_x, game.scroll_y, game.fire_timer, sounds.size()}),
               (std::tuple{0, 2560, 12, 0u}));
-    stop_test_game();
 }
 
 // Every step tests the mode as it stands: a hit in the walk ends the game, so
 // the same frame shows the title picture, and the level does not end although
 // the view is at row 10.
 TEST(FrameLoop, AHitInTheWalkShowsTheTitleInTheSameFrame) {
-    start_empty_play();
+    const Running play(MODE_PLAY);
     set_scroll_y(100);
     game.level_number = 4;
     game.grid[game.top_row + 30][2] = CELL_WALKER_FIRST + 1;  // walker 1 low on the screen
@@ -37,46 +26,35 @@ TEST(FrameLoop, AHitInTheWalkShowsTheTitleInTheSameFrame) {
     EXPECT_EQ(game.mode, MODE_TITLE);
     EXPECT_TRUE(shows_sprite(SPR_TITLE_1, 0, 0, 8));
     EXPECT_EQ((std::pair{game.level_number, game.scroll_y}), (std::pair{4, 100}));
-    stop_test_game();
 }
-
-namespace {
 
 // What the frame loop's hooks saw, in the order they ran.
-std::vector<std::string> seen;
-int keys_to_press;
-
-void note(const char *hook) {
-    std::string what = hook;
-    what += game.mode == MODE_TITLE ? " title-mode" : " play-mode";
-    if (shows_sprite(SPR_TITLE_1, 0, 0, 8)) what += " title-picture";
-    if (!sounds.empty()) what += " music";
-    seen.push_back(what);
+static std::vector<std::string> seen;
+static int key_to_press;
+static void note(const char *hook) {
+    seen.push_back(std::string(hook) + (game.mode == MODE_TITLE ? " title-mode" : " play-mode") +
+                   (shows_sprite(SPR_TITLE_1, 0, 0, 8) ? " title-picture" : "") + (sounds.empty() ? "" : " music"));
 }
-void wait_retrace() { note("wait"); }
-void present() { note("present"); }
-void poll() {
-    note("poll");
-    std::memset(const_cast<char *>(key), 0, KEY_MAX);
-    if (keys_to_press) key[keys_to_press] = 1;
-}
-const FramePlatform RECORDER = {wait_retrace, present, poll};
+static const FramePlatform RECORDER = {[] { note("wait"); }, [] { note("present"); }, [] {
+                                           note("poll");
+                                           hold_keys({key_to_press});
+                                       }};
 
 // The window shows each frame whole, then reads the keys; what they change is
-// computed at once and shown by the next present, never by the one before.
+// computed at once and shown by the next present, never by the one before. The
+// title starts its looping music once, so it plays on when a game ends.
 TEST(FrameLoop, ShowsTheFinishedFrameThenReadsKeysThatShapeTheNext) {
-    start_test_game(MODE_TITLE);
-    seen.clear();
-    keys_to_press = KEY_S;
+    const Running title(MODE_TITLE);
+    seen.clear(), key_to_press = KEY_S;
     EXPECT_TRUE(run_frame(RECORDER));
     EXPECT_EQ(game.mode, MODE_PLAY);
-    keys_to_press = 0;
+    key_to_press = 0;
     EXPECT_TRUE(run_frame(RECORDER));
     const std::vector<std::string> want = {
         "wait title-mode title-picture music", "present title-mode title-picture music", "poll title-mode title-picture music",
         "wait play-mode music",                "present play-mode music",                "poll play-mode music"};
     EXPECT_EQ(seen, want);
-    stop_test_game();
+    game.mode = MODE_TITLE;  // as a hit leaves it
+    run_frames(2);
+    EXPECT_EQ(sounds.size(), 1u);
 }
-
-}  // namespace

@@ -1,14 +1,11 @@
-#include <gtest/gtest.h>
-
 #include "shell/pacer.h"
-
-namespace {
+#include "support/harness.h"
 
 constexpr int64_t START = 5000000007LL;  // any moment of the monotonic clock
 constexpr int64_t SECOND = 1000000000LL;
 
 // Runs frames that each finish exactly at their deadline; returns the last deadline.
-int64_t run_on_time(FramePacer &pacer, int frames) {
+static int64_t run_on_time(FramePacer &pacer, int frames) {
     int64_t deadline = pacer_deadline(pacer, pacer.frame);
     for (int i = 0; i < frames; ++i) deadline = pacer_next(pacer, deadline);
     return deadline;
@@ -16,18 +13,14 @@ int64_t run_on_time(FramePacer &pacer, int frames) {
 
 // Deadlines are start + n/60 s to the nanosecond however long the game runs: a
 // clock that added a rounded frame length each time would be 4 us off after 100 s.
-TEST(FramePacer, DeadlinesNeverDrift) {
+// A frame a few frames late does not move the clock: the next frames are due at
+// once, on the old grid, until the game has caught up.
+TEST(FramePacer, DeadlinesNeverDriftAndAShortHiccupIsCaughtUpOnTheSameGrid) {
     FramePacer pacer;
     pacer_start(pacer, START);
     EXPECT_EQ(run_on_time(pacer, 1), START + 16666666);
     EXPECT_EQ(run_on_time(pacer, 2), START + 50000000);
     EXPECT_EQ(run_on_time(pacer, 6000 - 3), START + 100 * SECOND);
-}
-
-// A frame a few frames late does not move the clock: the next frames are due at
-// once, on the old grid, until the game has caught up.
-TEST(FramePacer, AShortHiccupIsCaughtUpOnTheSameGrid) {
-    FramePacer pacer;
     pacer_start(pacer, START);
     run_on_time(pacer, 10);
     const int64_t late = pacer_deadline(pacer, 11) + PACER_MAX_LAG_FRAMES * FRAME_NS;
@@ -58,5 +51,3 @@ TEST(FramePacer, ALongStallStartsTheClockAfresh) {
         previous = deadline;
     }
 }
-
-}  // namespace

@@ -1,13 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <tuple>
-
-#include "core/game_state.h"
-#include "shell/shell.h"
 #include "support/harness.h"
-#include "support/level_texts.h"
-#include "support/pixels.h"
 
 // In play (never in the editor) the level ends with the view at row 10 or above,
 // where a push can carry it; the old level is still drawn, then 5 wraps to 2.
@@ -16,7 +7,7 @@ TEST(LevelProgress, TheTopOfALevelBringsTheNextFromItsBottom) {
         {2, 10, 3}, {5, 10, 2}, {4, -500, 5}, {3, 11, 3}, {3, 10, 3, MODE_EDITOR}};
     for (const auto &c : cases) {
         SCOPED_TRACE("level " + std::to_string(c.level) + " at row " + std::to_string(c.top_row));
-        start_in_mode(c.mode);
+        const Running run(c.mode);
         game.level_number = c.level;
         game.score.digit[2] = 4;
         game.ship_frame = 1;
@@ -32,6 +23,5 @@ TEST(LevelProgress, TheTopOfALevelBringsTheNextFromItsBottom) {
             EXPECT_EQ(game.ship_frame, SHIP_NO_FRAME);
             EXPECT_TRUE(grid_holds_level(c.next));
         }
-        stop_test_game();
     }
 }

@@ -1,19 +1,8 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <string>
-#include <vector>
-
-#include "core/game_state.h"
-#include "shell/shell.h"
 #include "support/harness.h"
-#include "support/pixels.h"
-
-namespace {
 
 // The score line reads "SCORE: " and then `digits`, one per place from the top
 // down, where ' ' stands for a place left black.
-testing::AssertionResult score_reads(const char *digits) {
+static testing::AssertionResult score_reads(const char *digits) {
     BITMAP *want = create_bitmap(VIEW_W, VIEW_H);
     clear_bitmap(want);
     textout_ex(want, font, "SCORE: ", 0, 0, palette_color[15], 0);
@@ -23,15 +12,13 @@ testing::AssertionResult score_reads(const char *digits) {
     return shown << " (want \"" << digits << "\")";
 }
 
-std::vector<int> digits() { return {game.score.digit, game.score.digit + SCORE_DIGITS}; }
+static std::vector<int> digits() { return {game.score.digit, game.score.digit + SCORE_DIGITS}; }
 
 // One pass: a digit above 9 clears itself and all below, carries exactly 1, and
 // the top one wraps. So 70 + 50 is 100, not 120, and nine nines and a kill are 0.
 TEST(ScoreCarry, OnePassSettlesEveryChain) {
-    const struct { std::vector<int> in, out; } cases[] = {
-        {{0, 12, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 1, 0, 0, 0, 0, 0, 0}},
-        {{0, 4, 2, 15, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 1, 0, 0, 0, 0}},
-        {{0, 14, 9, 9, 9, 9, 9, 9, 9}, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+    const struct { std::vector<int> in, out; } cases[] = {{{0, 12, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 1, 0, 0, 0, 0, 0, 0}},
+        {{0, 4, 2, 15, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 1, 0, 0, 0, 0}}, {{0, 14, 9, 9, 9, 9, 9, 9, 9}, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
         {{0, 9, 9, 9, 9, 9, 9, 9, 9}, {0, 9, 9, 9, 9, 9, 9, 9, 9}}};
     for (const auto &c : cases) {
         std::copy(c.in.begin(), c.in.end(), game.score.digit);
@@ -43,7 +30,7 @@ TEST(ScoreCarry, OnePassSettlesEveryChain) {
 // A kill adds 5 to the tens after the frame's carry, so that place is black
 // for one frame.
 TEST(ScoreLine, AKillLeavesTheTensEmptyForOneFrame) {
-    start_empty_play();
+    const Running play(MODE_PLAY);
     game.scoring_flag = SCORE_ON;
     game.score.digit[1] = 7;
     game.grid[game.top_row + 10][5] = CELL_WALKER_FIRST + 2;  // walker 2 at screen (50, 100)
@@ -53,19 +40,16 @@ TEST(ScoreLine, AKillLeavesTheTensEmptyForOneFrame) {
     EXPECT_FALSE(any_drawn(220, 8, 97, 12));
     run_frames(1);
     EXPECT_TRUE(score_reads("000000100"));
-    stop_test_game();
 }
 
-// The score line shows in every mode; the banner in play and the editor only.
+// The score line shows in every mode; the banner in play and the editor only,
+// the title picture on the title only.
 TEST(ScoreLine, ShownInEveryModeWithTheBannerInPlayAndTheEditor) {
     for (int mode : {MODE_TITLE, MODE_PLAY, MODE_EDITOR}) {
-        SCOPED_TRACE("mode " + std::to_string(mode));
-        start_in_mode(mode);
+        const Running run(mode);
         run_frames(2);
-        EXPECT_TRUE(score_reads("000000000"));
-        EXPECT_EQ(static_cast<bool>(shows_sprite(SPR_BANNER, 220, 0)), mode != MODE_TITLE);
-        stop_test_game();
+        EXPECT_TRUE(score_reads("000000000")) << "mode " << mode;
+        EXPECT_EQ((std::pair{static_cast<bool>(shows_sprite(SPR_BANNER, 220, 0)), static_cast<bool>(shows_sprite(SPR_TITLE_1, 0, 0, 8))}),
+                  (std::pair{mode != MODE_TITLE, mode == MODE_TITLE})) << "mode " << mode;
     }
 }
-
-}  // namespace

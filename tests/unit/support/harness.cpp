@@ -1,22 +1,13 @@
 #include "support/harness.h"
 
-#include <cstring>
+#include <cstdlib>
 
-#include "core/clock.h"
-#include "core/game_state.h"
-#include "shell/shell.h"
 #include "shell/startup.h"
 
 std::vector<SoundCall> sounds;
 
 namespace {
-std::vector<int> held_keys;
-
-void poll_held() {
-    std::memset(const_cast<char *>(key), 0, KEY_MAX);
-    for (int k : held_keys) key[k] = 1;
-}
-const FramePlatform HEADLESS = {[] {}, [] {}, poll_held};
+const FramePlatform HEADLESS = {[] {}, [] {}, poll_held_keys};
 }  // namespace
 
 void start_test_game(int mode) {
@@ -25,6 +16,7 @@ void start_test_game(int mode) {
     pin_clock_seconds(0);
     set_sound_hook([](const SoundCall &call) { sounds.push_back(call); });
     start_headless(mode);
+    ASSERT_NE(game.music_sample, nullptr) << "the game did not start: the assets are loaded last";
 }
 
 void start_empty_play() {
@@ -35,10 +27,7 @@ void start_empty_play() {
     sounds.clear();
 }
 
-void start_in_mode(int mode) {
-    if (mode == MODE_PLAY) start_empty_play();
-    else start_test_game(mode);
-}
+void start_in_mode(int mode) { mode == MODE_PLAY ? start_empty_play() : start_test_game(mode); }
 
 void stop_test_game() {
     stop_game();
@@ -46,13 +35,32 @@ void stop_test_game() {
 }
 
 void hold_keys(std::initializer_list<int> keys) {
-    held_keys.assign(keys.begin(), keys.end());
-    poll_held();
+    set_held_keys(keys);
+    poll_held_keys();
 }
 
 bool run_test_frame() { return run_frame(HEADLESS); }
 
 void run_frames(int n, std::initializer_list<int> keys) {
-    held_keys.assign(keys.begin(), keys.end());
+    set_held_keys(keys);
     for (int i = 0; i < n; ++i) run_test_frame();
+}
+
+GameState &copy_of_game(GameState &into) {
+    std::memcpy(static_cast<void *>(&into), &game, sizeof game);
+    return into;
+}
+bool game_equals(const GameState &other) { return std::memcmp(&other, &game, sizeof game) == 0; }
+void set_game(const GameState &from) { std::memcpy(static_cast<void *>(&game), &from, sizeof game); }
+
+ScratchDir::ScratchDir() {
+    char name[] = "/tmp/upshot-test-XXXXXX";
+    path = mkdtemp(name);
+}
+ScratchDir::~ScratchDir() { fs::remove_all(path); }
+
+std::string read_file(const std::string &path) {
+    if (!fs::is_regular_file(path)) return "";
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }

@@ -1,8 +1,4 @@
-#include "support/pixels.h"
-
-#include <algorithm>
-
-#include "core/game_state.h"
+#include "support/harness.h"
 
 bool any_drawn(int x, int y, int w, int h) {
     for (int yy = y; yy < y + h; ++yy)

@@ -1,27 +1,13 @@
-#include <gtest/gtest.h>
-
-#include <set>
-#include <tuple>
-
-#include "core/clock.h"
-#include "core/game_state.h"
 #include "support/harness.h"
-#include "support/pixels.h"
-#include "world/world.h"
-
-namespace {
 
 // A block at column 10, row 270: its box is (100, 140) at the level's start.
 constexpr int COL = 10, ROW = 270, BX = 100, BY = 140;
 
 // Play on an empty grid.
-struct Blocks : ::testing::Test {
-    void SetUp() override { start_test_game(MODE_PLAY); }
-    void TearDown() override { stop_test_game(); }
-};
+using Blocks = GameIn<MODE_PLAY>;
 
 // The last slot of the last owner of each table, so every loop must reach it.
-Shot *const SHOTS[] = {&game.player_shots[20], &game.walker_shots[20][100], &game.right_turret_shots[20][50],
+static Shot *const SHOTS[] = {&game.player_shots[20], &game.walker_shots[20][100], &game.right_turret_shots[20][50],
                              &game.left_turret_shots[20][50]};
 enum { PLAYER, WALKER, RIGHT, LEFT };
 
@@ -119,5 +105,3 @@ TEST_F(Blocks, TwoBlocksPushTheViewBackTwiceAgainstUpAndLiftAWalkerOutOfViewEver
     EXPECT_EQ((std::pair{w.off_y, w.direction != DIR_DOWN}), (std::pair{-10, true}));  // lifted in both frames
     EXPECT_EQ(game.walkers[5].x, 0);                                                    // never walked
 }
-
-}  // namespace

@@ -1,20 +1,8 @@
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <tuple>
-
-#include "core/game_state.h"
 #include "support/harness.h"
-#include "support/pixels.h"
-#include "world/world.h"
-
-namespace {
 
 // The template's cursor anchor is row 1, column 1: with the view at the bottom
 // the cursor lies over cell (257 + off_y / 10, 1 + off_x / 10).
-struct Editor : ::testing::Test {
-    void SetUp() override { start_test_game(MODE_EDITOR); }
-    void TearDown() override { stop_test_game(); }
+struct Editor : GameIn<MODE_EDITOR> {
     static void place(int brush, int off_x = 0, int off_y = 0) {
         game.brush = brush, game.cursor_off_x = off_x, game.cursor_off_y = off_y, game.place_request = ON;
         step_world();
@@ -55,21 +43,3 @@ TEST_F(Editor, PreviewsTheBrushAtFullSizeOverTheCellUntilItsOwnAnchorIsErased) {
     EXPECT_EQ(game.place_request, ON);  // nobody is left to serve it, so nothing can be placed
     EXPECT_FALSE(any_drawn(0, 0, VIEW_W, VIEW_H));
 }
-
-// Columns 0 and 32, rows 0 and 288 are the grid's edges. A placement beside them writes
-// nothing, neither in the grid nor in what lies after it, and is served all the same.
-TEST_F(Editor, PlacementsOutsideTheGridWriteNothingButAreServed) {
-    const struct { int off_x, off_y; bool inside; } cases[] = {{-10, 0, true}, {-20, 0, false}, {310, 0, true},
-        {320, 0, false}, {0, 310, true}, {0, 320, false}, {0, -2570, true}, {0, -2580, false}};
-    for (const auto &c : cases) {
-        GameState want;
-        std::memcpy(static_cast<void *>(&want), &game, sizeof game);
-        if (c.inside) want.grid[257 + c.off_y / 10][1 + c.off_x / 10] = CELL_BLOCK;
-        place(BRUSH_BLOCK, c.off_x, c.off_y);
-        want.brush = BRUSH_BLOCK, want.cursor_off_x = c.off_x, want.cursor_off_y = c.off_y;
-        want.cursor_row = game.cursor_row, want.cursor_col = game.cursor_col;  // the request is served: OFF again
-        EXPECT_EQ(std::memcmp(&want, &game, sizeof game), 0) << c.off_x << "," << c.off_y;
-    }
-}
-
-}  // namespace

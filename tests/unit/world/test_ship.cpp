@@ -1,12 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <tuple>
-
-#include "core/game_state.h"
 #include "support/harness.h"
-#include "support/pixels.h"
-#include "support/shots.h"
-#include "world/world.h"
 
 // The margins test the position from before their correction, strictly past
 // 280 and 10; the corrected offset is drawn and parks the idle shots in the same
@@ -16,7 +8,7 @@ TEST(ShipMargins, CorrectOnlyStrictlyPastEitherSideWhileShotsIdleAboveTheTop) {
         {131, 281, 126}, {130, 280, 130}, {-140, 10, -140}, {-141, 9, -136}};
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << "player_off_x " << c.off_x);
-        start_empty_play();
+        const Running play(MODE_PLAY);
         game.ship_frame = 1;
         game.player_off_x = c.off_x;
         game.player_shots[3] = {SHOT_FLYING, 180, 9};  // between the score line and the banner
@@ -25,10 +17,8 @@ TEST(ShipMargins, CorrectOnlyStrictlyPastEitherSideWhileShotsIdleAboveTheTop) {
         EXPECT_EQ((std::tuple{game.player_x, game.player_off_x, game.player_shots[0].x}),
                   (std::tuple{c.player_x, c.off_after, 150 + c.off_after + 13}));
         EXPECT_TRUE(shows_sprite(SPR_SHIP_1, 150 + c.off_after, 250));
-        EXPECT_EQ(game.player_shots[3], (Shot{SHOT_IDLE, 180, 4}));
-        EXPECT_EQ(game.player_shots[4], (Shot{SHOT_FLYING, 200, 5}));
+        EXPECT_EQ((std::pair{game.player_shots[3], game.player_shots[4]}), (std::pair{Shot{SHOT_IDLE, 180, 4}, Shot{SHOT_FLYING, 200, 5}}));
         EXPECT_TRUE(shows_sprite(SPR_SHOT, 180, 4)) << "the shot that went idle";
         EXPECT_TRUE(shows_sprite(SPR_SHOT, 200, 5));
-        stop_test_game();
     }
 }

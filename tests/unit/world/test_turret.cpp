@@ -1,64 +1,40 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <tuple>
-#include <vector>
-
-#include "assets/atlas.h"
-#include "core/game_state.h"
 #include "support/harness.h"
-#include "support/shots.h"
-#include "world/world.h"
-
-namespace {
 
 // The two kinds side by side; turret 3 of each, anchored at column 10, row 260: screen (100, 40).
 // dx is a flying shot's sideways step, muzzle_x where an idle one waits, from the turret's left edge.
 struct Kind { Turret *turrets; Shot (*shots)[TURRET_SLOTS]; decltype(&step_left_turret) step; int dx, muzzle_x; };
-const Kind KINDS[] = {{game.right_turrets, game.right_turret_shots, step_right_turret, 2, 32},
-                      {game.left_turrets, game.left_turret_shots, step_left_turret, -2, 0}};
+static const Kind KINDS[] = {{game.right_turrets, game.right_turret_shots, step_right_turret, 2, 32},
+                             {game.left_turrets, game.left_turret_shots, step_left_turret, -2, 0}};
 constexpr int N = 3, COL = 10, ROW = 260;
 
 // Play on an empty grid; the two turrets hold their fire.
-struct Turrets : ::testing::Test {
-    void SetUp() override { start_test_game(MODE_PLAY); for (const Kind &k : KINDS) k.turrets[N].fire_interval = 1000; }
-    void TearDown() override { stop_test_game(); }
+struct Turrets : GameIn<MODE_PLAY> {
+    void SetUp() override { GameIn::SetUp(); for (const Kind &k : KINDS) k.turrets[N].fire_interval = 1000; }
 };
 
-TEST_F(Turrets, FireEveryIntervalPlusOneUpdatesThroughSlotsOneToNineteenUntilFlyingShotsKillThem) {
+// Flying player shots inside the 33 x 41 box kill, each once more; idle ones do not.
+TEST_F(Turrets, FlyingShotsInsideTheBoxKillThemAndTheExplosionDriftsWithTheKeys) {
     game.scoring_flag = SCORE_ON;
     for (const Kind &k : KINDS) {
         Turret &t = k.turrets[N];
-        t.fire_interval = 1;
-        for (Shot &s : game.player_shots) s = {SHOT_IDLE, 110, 60};  // inside the 33 x 41 box at (100, 40)
-        for (int n = 1; n <= 42; ++n) {
-            k.step(N, COL, ROW);
-            for (int s = 0; s < SHOT_SLOTS; ++s)  // the shots stay in flight for longer than this
-                EXPECT_EQ(k.shots[s][N].state == SHOT_FLYING, s >= 1 && s <= std::min(n / 2, 19)) << n << " " << s;
-        }
-        // Flying shots at the box's corners just inside, and two just outside.
-        game.score.digit[1] = 0, sounds.clear();
-        const int pts[4][3] = {{2, 101, 41}, {7, 132, 80}, {8, 133, 60}, {9, 110, 81}};
-        for (const auto &p : pts) game.player_shots[p[0]] = {SHOT_FLYING, p[1], p[2]};
+        game.score.digit[1] = 0, sounds.clear(), hold_keys({});
+        const int F = SHOT_FLYING, pts[5][4] = {{2, F, 101, 41}, {7, F, 132, 80}, {8, F, 133, 60}, {9, F, 110, 81}, {10, SHOT_IDLE, 110, 60}};
+        for (const auto &p : pts) game.player_shots[p[0]] = {p[1], p[2], p[3]};
         k.step(N, COL, ROW);
         EXPECT_EQ((std::tuple{t.alive, game.score.digit[1], sounds.size()}), (std::tuple{DESTROYED, 4, 2u}));
-        // The explosion: frame 1 for 5 updates, 2..10 for 6 each, over after 60; it drifts with the keys.
         hold_keys({KEY_DOWN});
         for (int n = 1; n <= 65; ++n) {
             k.step(N, COL, ROW);
-            const int e = std::min(n, 60);
-            EXPECT_EQ((std::tuple{t.explosion_frame, t.exploding, t.explosion_y}),
-                      (std::tuple{1 + e / 6, n < 60 ? ON : OFF, 40 - 5 * e})) << "update " << n;
+            EXPECT_EQ((std::pair{t.exploding, t.explosion_y}), (std::pair{n < 60 ? ON : OFF, 40 - 5 * std::min(n, 60)}));
         }
     }
 }
 
+// The ship's corner is pushed back while strictly inside the 33 x 33 box at (100, 40); the
+// right-firing turret is tried with Left and Up held, the left-firing one with Right and Down.
 TEST_F(Turrets, OnlyALiveOneHoldsTheShipBackAndOnlyWithinItsReach) {
-    // The ship's corner is pushed back while strictly inside the 33 x 33 box at (100, 40); the
-    // right-firing turret is tried with Left and Up held, the left-firing one with Right and Down.
     const struct { int dx, dy, alive; bool pushes; } cases[] = {{32, 32, ALIVE, true}, {1, 1, ALIVE, true},
-        {33, 16, ALIVE, false}, {0, 16, ALIVE, false}, {16, 33, ALIVE, false}, {16, 0, ALIVE, false},
-        {16, 16, DESTROYED, false}};
+        {33, 16, ALIVE, false}, {16, 0, ALIVE, false}, {16, 16, DESTROYED, false}};
     for (int kind = 0; kind < 2; ++kind)
         for (const auto &c : cases) {
             set_scroll_y(2560);
@@ -67,26 +43,8 @@ TEST_F(Turrets, OnlyALiveOneHoldsTheShipBackAndOnlyWithinItsReach) {
             hold_keys({kind ? KEY_RIGHT : KEY_LEFT, kind ? KEY_DOWN : KEY_UP});
             KINDS[kind].step(N, COL, ROW);
             const int push = !c.pushes ? 0 : kind ? -10 : 10;
-            EXPECT_EQ((std::pair{game.player_off_x, game.scroll_y}), (std::pair{push, 2560 + push}))
-                << "kind " << kind << " at +" << c.dx << ",+" << c.dy;
+            EXPECT_EQ((std::pair{game.player_off_x, game.scroll_y}), (std::pair{push, 2560 + push})) << kind << " " << c.dx << "," << c.dy;
         }
-}
-
-TEST_F(Turrets, LeftFiringShotsMeetTheShipBeforeTheKeyDriftRightFiringOnesAfterOnlyInPlay) {
-    // The ship's box is (100, 250) + 33 x 41. Every shot reaches (112, y0 + 1) before the drift.
-    const struct { int kind; bool up; int x0, y0, mode, after; } cases[] = {
-        {0, true, 110, 245, MODE_PLAY, MODE_TITLE}, {1, true, 114, 245, MODE_PLAY, MODE_PLAY},  // 246 misses, 251 hits
-        {0, false, 110, 251, MODE_PLAY, MODE_PLAY}, {1, false, 114, 251, MODE_PLAY, MODE_TITLE}, // 252 hits, 247 misses
-        {0, true, 110, 245, MODE_EDITOR, MODE_EDITOR}, {1, false, 114, 251, MODE_EDITOR, MODE_EDITOR}};
-    for (const auto &c : cases) {
-        const Kind &k = KINDS[c.kind];
-        game.mode = c.mode, game.player_x = 100, game.player_y = 250;
-        hold_keys({c.up ? KEY_UP : KEY_DOWN});
-        k.shots[5][N] = {SHOT_FLYING, c.x0, c.y0};
-        k.step(N, 20, ROW);  // the turret itself at (200, 40), clear of the ship
-        EXPECT_EQ((std::pair{k.shots[5][N].x, game.mode}), (std::pair{112, c.after}))
-            << "kind " << c.kind << " up " << c.up << " mode " << c.mode;
-    }
 }
 
 TEST_F(Turrets, ShotsFlyDiagonallyUntilPastTheBottomOrTheRightEdgeThenWaitAtTheMuzzle) {
@@ -106,7 +64,7 @@ TEST_F(Turrets, ShotsFlyDiagonallyUntilPastTheBottomOrTheRightEdgeThenWaitAtTheM
 }
 
 // The turret-sized square of back_buffer at (100, 140), pixel by pixel.
-std::vector<int> square() {
+static std::vector<int> square() {
     std::vector<int> v;
     for (int i = 0; i < 32 * 32; ++i) v.push_back(getpixel(game.back_buffer, 100 + i % 32, 140 + i / 32));
     return v;
@@ -122,5 +80,3 @@ TEST_F(Turrets, Code154IsRightTurretFiftyAndLeftTurretZeroDrawnOnTop) {
     draw_sprite_region(SPR_RIGHT_TURRET, 100, 140);  // and the order can be seen
     EXPECT_NE(square(), seen);
 }
-
-}  // namespace

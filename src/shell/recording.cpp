@@ -1,0 +1,276 @@
+#include "shell/recording.h"
+
+#include <algorithm>
+#include <allegro.h>
+#include <cerrno>
+#include <cstdarg>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+#include "core/clock.h"
+#include "level/level.h"
+#include "level/level_text.h"
+#include "shell/script_reader.h"
+#include "shell/startup.h"
+
+namespace {
+
+// What the first line of a recording names as the program's version.
+const char UPSHOT_VERSION[] = "0.0";
+
+enum class Run { PLAIN, RECORD, WATCH };
+Run run = Run::PLAIN;
+
+// ---- Recording ----------------------------------------------------------------
+
+// The lines not yet written: the first lines, which name the level file twice
+// (a path is at most PATH_MAX, 4096 bytes), and after that at most a clock
+// line and two runs of frames a frame, each under 100 bytes.
+constexpr size_t PENDING_BYTES = 3 * 4096;
+
+struct Recorder {
+    const char *path;
+    int fd = -1;
+    char pending[PENDING_BYTES];
+    size_t used = 0;
+    off_t written = 0;     // bytes in the file, all whole lines
+    int64_t clock = -1;    // the reading of the last clock line
+    unsigned keys = 0;     // the run being counted: bit i for READ_KEYS[i]
+    int64_t frames = 0;    // its length so far
+};
+Recorder recorder;
+
+// Adds a line to the pending ones; formatted in place, so that the frame's own
+// path never waits for memory.
+__attribute__((format(printf, 1, 2))) void append(const char *format, ...) {
+    if (recorder.fd < 0) return;
+    std::va_list values;
+    va_start(values, format);
+    const int n = std::vsnprintf(recorder.pending + recorder.used, PENDING_BYTES - recorder.used, format, values);
+    va_end(values);
+    if (n > 0) recorder.used = std::min(PENDING_BYTES - 1, recorder.used + static_cast<size_t>(n));
+}
+
+void end_run_of_frames() {
+    if (recorder.frames == 0) return;
+    append("frames %lld", static_cast<long long>(recorder.frames));
+    for (int i = 0; i < READ_KEY_COUNT; ++i)
+        if (recorder.keys >> i & 1) append(" %s", key_name(READ_KEYS[i]));
+    append("\n");
+    recorder.frames = 0;
+}
+
+// Writes what is pending; false, with errno set, when the file takes no more.
+bool write_pending() {
+    size_t done = 0;
+    while (done < recorder.used) {
+        const ssize_t n = write(recorder.fd, recorder.pending + done, recorder.used - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = ENOSPC;
+            // No half line at the end, so that what is there replays; if
+            // even that fails there is nothing more to do.
+            const int why = errno;
+            [[maybe_unused]] const int cut = ftruncate(recorder.fd, recorder.written);
+            errno = why;
+            recorder.used = 0;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    recorder.written += static_cast<off_t>(done);
+    recorder.used = 0;
+    return true;
+}
+
+// A write that fails is said once; the game goes on without its recording.
+void write_or_stop() {
+    if (recorder.fd < 0 || write_pending()) return;
+    std::fprintf(stderr, "%s: recording stopped: %s\n", recorder.path, std::strerror(errno));
+    close(recorder.fd);
+    recorder.fd = -1;
+}
+
+void note_clock() {
+    const int64_t now = running_clock_seconds();
+    pin_clock_seconds(now);
+    if (now == recorder.clock) return;
+    end_run_of_frames();
+    append("clock %lld\n", static_cast<long long>(now));
+    recorder.clock = now;
+}
+
+void poll_and_note_keys() {
+    window_platform().poll();
+    unsigned keys = 0;
+    for (int i = 0; i < READ_KEY_COUNT; ++i)
+        if (key[READ_KEYS[i]]) keys |= 1u << i;
+    if (keys != recorder.keys) end_run_of_frames();
+    recorder.keys = keys;
+    ++recorder.frames;
+}
+
+void present_and_write() {
+    window_platform().present();
+    write_or_stop();
+}
+
+// ---- Playing back -----------------------------------------------------------------
+
+struct Playback {
+    const char *path;
+    std::FILE *in;
+    LineReader reader{nullptr};
+    std::string line;
+    std::vector<std::string_view> words;
+    RecordedLine read;
+    int32_t frames_left = 0;  // of the run of frames being played
+};
+Playback playback;
+
+enum class Next { LINE, END, FAULT };
+
+// The next line of the recording with words in it, read into playback.read;
+// FAULT has said what is wrong.
+Next next_recorded_line() {
+    std::string error;
+    for (;;) {
+        const LineReader::Result got = playback.reader.next(playback.line);
+        if (got == LineReader::END) return Next::END;
+        if (got == LineReader::TOO_LONG) {
+            error = "line is longer than " + std::to_string(LineReader::LONGEST_LINE) + " bytes";
+            break;
+        }
+        split_words(playback.line, playback.words);
+        if (playback.words.empty()) continue;
+        if ((error = parse_recorded_line(playback.words, playback.read)).empty()) return Next::LINE;
+        break;
+    }
+    std::fprintf(stderr, "%s:%ld: %s\n", playback.path, playback.reader.number(), error.c_str());
+    return Next::FAULT;
+}
+
+// The viewer's own Escape (or the close button) stops the playback at once;
+// no other key of theirs reaches the game.
+void poll_recorded_keys() {
+    window_platform().poll();
+    const bool stop = key[KEY_ESC];
+    poll_held_keys();
+    if (stop) key[KEY_ESC] = 1;
+}
+
+// The frame's clock and keys; false at the end of the recording.
+bool next_recorded_frame() {
+    while (playback.frames_left == 0) {
+        if (next_recorded_line() != Next::LINE) return false;
+        const RecordedLine &read = playback.read;
+        if (read.type == RecordedLine::CLOCK) pin_clock_seconds(read.number);
+        if (read.type != RecordedLine::FRAMES) continue;  // the level file was taken before start-up
+        playback.frames_left = read.number;
+        set_held_keys(read.keys);
+    }
+    --playback.frames_left;
+    return true;
+}
+
+const FramePlatform RECORDING = {[] { window_platform().wait_retrace(); }, present_and_write, poll_and_note_keys};
+const FramePlatform WATCHING = {[] { window_platform().wait_retrace(); }, [] { window_platform().present(); },
+                                poll_recorded_keys};
+
+LevelValues recorded_level;
+
+}  // namespace
+
+bool open_recording(const char *path, const char *level_path) {
+    uint64_t checksum = 0;
+    std::string error;
+    if (level_path && std::strpbrk(level_path, " \t\r\n")) {
+        std::fprintf(stderr, "%s: a level file named in a recording cannot hold blanks\n", level_path);
+        return false;
+    }
+    if (level_path && !file_checksum(level_path, checksum, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    recorder.fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    append("# recorded by upshot %s", UPSHOT_VERSION);
+    if (level_path) append(" with --level %s\nlevel %s %s", level_path, level_path, checksum_text(checksum).c_str());
+    append("\n");
+    if (recorder.fd < 0 || !write_pending()) {
+        std::fprintf(stderr, "%s: cannot be written: %s\n", path, std::strerror(errno));
+        if (recorder.fd >= 0) close(recorder.fd);
+        recorder.fd = -1;
+        return false;
+    }
+    // Past a file size limit a write fails rather than the process ending.
+    signal(SIGXFSZ, SIG_IGN);
+    recorder.path = path;
+    run = Run::RECORD;
+    return true;
+}
+
+bool take_recorded_level(const char *path, uint64_t checksum, std::string &error) {
+    uint64_t now = 0;
+    if (!file_checksum(path, now, error)) return false;
+    if (now != checksum) {
+        error = quoted(path) + " has changed since the recording (checksum " + checksum_text(now) + ", recorded " +
+                checksum_text(checksum) + ")";
+        return false;
+    }
+    LevelTextError fault;
+    if (!read_level_text(path, LEVEL_FILE_SLOT, recorded_level, fault)) {
+        error = quoted(path) + " line " + std::to_string(fault.line) + ": " + fault.words;
+        return false;
+    }
+    use_level_file(recorded_level.value);
+    return true;
+}
+
+bool open_watching(const char *path) {
+    playback.path = path;
+    playback.in = std::fopen(path, "rb");
+    if (!playback.in) {
+        std::fprintf(stderr, "%s: cannot be read: %s\n", path, std::strerror(errno));
+        return false;
+    }
+    // Through it once now, so that a fault is told before any window opens.
+    playback.reader = LineReader(playback.in);
+    bool first = true;
+    for (Next got; (got = next_recorded_line()) != Next::END; first = false) {
+        if (got == Next::FAULT) return false;
+        if (playback.read.type != RecordedLine::LEVEL_FILE) continue;
+        std::string error = first ? "" : "a level file must come before any other line";
+        if (error.empty() && take_recorded_level(playback.read.path.c_str(), playback.read.checksum, error)) continue;
+        std::fprintf(stderr, "%s:%ld: level: %s\n", path, playback.reader.number(), error.c_str());
+        return false;
+    }
+    std::rewind(playback.in);
+    playback.reader = LineReader(playback.in);
+    run = Run::WATCH;
+    return true;
+}
+
+void before_start() {
+    if (run != Run::PLAIN) pin_clock_seconds(0);  // as upshot-replay starts
+}
+
+bool before_frame() {
+    if (run == Run::RECORD) note_clock();
+    return run != Run::WATCH || next_recorded_frame();
+}
+
+const FramePlatform &frame_platform() {
+    return run == Run::RECORD ? RECORDING : run == Run::WATCH ? WATCHING : window_platform();
+}
+
+void after_run() {
+    if (run != Run::RECORD) return;
+    end_run_of_frames();
+    write_or_stop();
+    if (recorder.fd >= 0) close(recorder.fd);
+    recorder.fd = -1;
+}
