@@ -15,8 +15,7 @@ run_into() {
   export HOME=$TMP/home-$(basename "$file")
   mkdir -p "$HOME"
   printf 'pcm.!default {\n  type file\n  slave.pcm "null"\n  file "%s"\n  format "wav"\n}\n' "$file" >"$HOME/.asoundrc"
-  fresh_folder "$TMP/run"  # away from the repository: the editor leaves its unsaved edit beside level.txt
-  start_game "$program" "$TMP/run"
+  start_game "$program" "$TMP/work"  # the editor leaves its unsaved edit there
   "$@"
   quits "$program"
   export HOME=$REAL_HOME
