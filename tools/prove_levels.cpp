@@ -43,6 +43,7 @@
 #include <zlib.h>
 
 #include "assets/atlas.h"
+#include "core/build_info.h"
 #include "core/clock.h"
 #include "core/game_state.h"
 #include "core/sound.h"
@@ -168,11 +169,19 @@ void print_table(const std::vector<LevelProof> &reports, bool details) {
                         d.warning < 0 ? "no known" : (std::to_string(d.warning) + " frames'").c_str(), d.shooter.c_str());
 }
 
+// Installed as upshot-prove; built as prove_levels.
+const char *program = "prove_levels";
+
+void print_usage(std::FILE *to) {
+    std::fprintf(to,
+                 "usage: %s [--seeds N] [--first-second S] [--level N] [--text FILE]\n"
+                 "       [--picture FILE] [--targets] [--quiet] [--help] [--version]\n",
+                 program);
+}
+
 [[noreturn]] void usage(const char *what) {
-    std::fprintf(stderr,
-                 "prove_levels: %s\nusage: prove_levels [--seeds N] [--first-second S] [--level N] [--text FILE]\n"
-                 "                    [--picture FILE] [--targets] [--quiet]\n",
-                 what);
+    std::fprintf(stderr, "%s: %s\n", program, what);
+    print_usage(stderr);
     std::exit(2);
 }
 
@@ -200,6 +209,23 @@ Options parse_options(int argc, char **argv) {
         else if (arg == "--picture") o.picture = value();
         else if (arg == "--targets") o.targets = true;
         else if (arg == "--quiet") o.quiet = true;
+        else if (arg == "--help" || arg == "-h") {
+            print_usage(stdout);
+            std::fputs("Plays every level (or level N) from its start once for each of N clock seeds (20),\n"
+                       "the first reading S (0), and prints a table: how many seeds the search cleared,\n"
+                       "its frames and CPU time, and the reference player's clears and deaths.\n"
+                       "  --text FILE     prove this level text (as upshot-editor saves it) as level N\n"
+                       "  --picture FILE  draw each level with its routes and deaths into a PNG\n"
+                       "  --targets       fail unless every level meets the fairness targets\n"
+                       "  --quiet         only the table\n"
+                       "Exit status: 0 when every level can be cleared (and with --targets is fair),\n"
+                       "1 otherwise, 2 for bad arguments or missing pictures and sounds.\n",
+                       stdout);
+            std::exit(0);
+        } else if (arg == "--version") {
+            print_version(program);
+            std::exit(0);
+        }
         else usage(("unknown option " + arg).c_str());
     }
     if (!o.text.empty() && o.level == 0) usage("--text needs --level");
@@ -209,6 +235,8 @@ Options parse_options(int argc, char **argv) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    if (const char *slash = std::strrchr(argv[0], '/')) program = slash + 1;
+    else program = argv[0];
     const Options options = parse_options(argc, argv);
     // A level text, checked as the build checks the built-in ones.
     static LevelValues text;

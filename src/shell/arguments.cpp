@@ -7,23 +7,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/build_info.h"
 #include "core/constants.h"
 #include "level/level.h"
 #include "level/level_text.h"
+#include "shell/startup.h"
 
 namespace {
 
 constexpr int EXIT_BAD_ARGUMENTS = 2;
-
-const char GAME_USAGE[] =
-    "usage: upshot [--level FILE]    (plays FILE, a level saved by upshot-editor, as the first level after S)\n";
-const char EDITOR_USAGE[] =
-    "usage: upshot-editor [FILE]    (edits FILE, or a new empty level there; right Shift saves to FILE or level.txt)\n";
-
-int usage(const char *text, bool asked) {
-    std::fputs(text, asked ? stdout : stderr);
-    return asked ? 0 : EXIT_BAD_ARGUMENTS;
-}
 
 LevelValues level_values;
 
@@ -60,17 +52,103 @@ bool open_for_editing(const char *path) {
     return true;
 }
 
+bool take_scale(const char *value) {
+    const std::string_view v = value;
+    if (v == "auto") {
+        set_window_scale(SCALE_AUTO);
+        return true;
+    }
+    if (v.size() == 1 && v[0] >= '1' && v[0] - '0' <= LARGEST_SCALE) {
+        set_window_scale(v[0] - '0');
+        return true;
+    }
+    std::fprintf(stderr, "--scale: '%s' is not a whole number from 1 to %d, nor auto\n", value, LARGEST_SCALE);
+    return false;
+}
+
+// Which program takes an option.
+enum : unsigned { GAME = 1, EDITOR = 2 };
+
+// One row per option: its name, the programs that take it, the value that
+// follows it, what it does (for --help), and the procedure that takes the
+// value (false once it has said on stderr what is wrong). Each may be given once.
+struct Option {
+    const char *name;
+    unsigned programs;
+    const char *value;
+    const char *help;
+    bool (*take)(const char *value);
+};
+const Option OPTIONS[] = {
+    {.name = "--level", .programs = GAME, .value = "FILE",
+     .help = "play FILE, a level saved by upshot-editor, as the first level after S", .take = take_level_file},
+    {.name = "--scale", .programs = GAME | EDITOR, .value = "N|auto",
+     .help = "a window N (1 to 8) times as wide and high, or the largest that fits the desktop", .take = take_scale},
+};
+constexpr int OPTION_COUNT = sizeof OPTIONS / sizeof OPTIONS[0];
+
+// The editor's one argument that is not an option.
+const char EDITOR_FILE[] = "FILE";
+const char EDITOR_FILE_HELP[] = "edit FILE, or a new empty level there; right Shift saves to FILE (level.txt without it)";
+
+const char *program_name(unsigned program) { return program == EDITOR ? "upshot-editor" : "upshot"; }
+
+void print_usage(unsigned program, std::FILE *to) {
+    std::fprintf(to, "usage: %s", program_name(program));
+    if (program == EDITOR) std::fprintf(to, " [%s]", EDITOR_FILE);
+    for (const Option &o : OPTIONS)
+        if (o.programs & program) std::fprintf(to, " [%s %s]", o.name, o.value);
+    std::fprintf(to, " [--help] [--version]\n");
+}
+
+void print_help(unsigned program) {
+    print_usage(program, stdout);
+    if (program == EDITOR) std::printf("  %-16s %s\n", EDITOR_FILE, EDITOR_FILE_HELP);
+    char both[64];
+    for (const Option &o : OPTIONS) {
+        if (!(o.programs & program)) continue;
+        std::snprintf(both, sizeof both, "%s %s", o.name, o.value);
+        std::printf("  %-16s %s\n", both, o.help);
+    }
+    std::printf("  %-16s %s\n  %-16s %s\n", "--help", "show this and end", "--version", "show the version and end");
+}
+
+int bad_usage(unsigned program) {
+    print_usage(program, stderr);
+    return EXIT_BAD_ARGUMENTS;
+}
+
 }  // namespace
 
 int take_arguments(int mode, int argc, char **argv) {
-    if (argc <= 1) return ARGUMENTS_TAKEN;
-    const bool editor = mode == MODE_EDITOR;
-    const char *const text = editor ? EDITOR_USAGE : GAME_USAGE;
-    const std::string_view first = argv[1];
-    if (argc == 2 && (first == "--help" || first == "-h")) return usage(text, true);
-    if (editor && argc == 2 && !first.empty() && first[0] != '-')
-        return open_for_editing(argv[1]) ? ARGUMENTS_TAKEN : EXIT_BAD_ARGUMENTS;
-    if (!editor && argc == 3 && first == "--level")
-        return take_level_file(argv[2]) ? ARGUMENTS_TAKEN : EXIT_BAD_ARGUMENTS;
-    return usage(text, false);
+    const unsigned program = mode == MODE_EDITOR ? EDITOR : GAME;
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        print_help(program);
+        return 0;
+    }
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        print_version(program_name(program));
+        return 0;
+    }
+    // The words first, so that a usage error leaves everything as it was;
+    // then the values, in the table's order.
+    const char *values[OPTION_COUNT] = {};
+    const char *file = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        int row = 0;
+        while (row < OPTION_COUNT && !(arg == OPTIONS[row].name && (OPTIONS[row].programs & program))) ++row;
+        if (row < OPTION_COUNT) {
+            if (values[row] || i + 1 >= argc) return bad_usage(program);
+            values[row] = argv[++i];
+        } else if (program == EDITOR && !file && !arg.empty() && arg[0] != '-') {
+            file = argv[i];
+        } else {
+            return bad_usage(program);
+        }
+    }
+    for (int row = 0; row < OPTION_COUNT; ++row)
+        if (values[row] && !OPTIONS[row].take(values[row])) return EXIT_BAD_ARGUMENTS;
+    if (file && !open_for_editing(file)) return EXIT_BAD_ARGUMENTS;
+    return ARGUMENTS_TAKEN;
 }

@@ -22,6 +22,12 @@ namespace {
 // before opening its window.
 constexpr int GFX_CAPABILITIES_AT_START = GFX_HW_VRAM_BLIT_MASKED;
 
+// Room a desktop keeps for its panels, a dock at the side and the window's
+// title bar: 1920 x 1080 gets scale 3, a 4K desktop 6, 1366 x 768 scale 2.
+constexpr int DESKTOP_ROOM_W = 64;
+constexpr int DESKTOP_ROOM_H = 120;
+
+int window_scale = 1;
 FramePacer pacer;
 // Written by the library's window thread when the close button is pressed.
 std::atomic<bool> close_requested{false};
@@ -58,7 +64,10 @@ StartStatus start_game_state(int mode) {
 // margin before it); wait for the deadline itself.
 void wait_for_frame() { sleep_until_ns(pacer_next(pacer, monotonic_ns())); }
 void show_frame() {
-    blit(game.back_buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    if (window_scale == 1)
+        blit(game.back_buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    else  // the library stretches by whole pixels, without smoothing
+        stretch_blit(game.back_buffer, screen, 0, 0, VIEW_W, VIEW_H, 0, 0, SCREEN_W, SCREEN_H);
     send_frame_to_display();
 }
 // The idle time of the frame: the keys are read as late as still leaves time
@@ -74,6 +83,14 @@ const FramePlatform WINDOW = {wait_for_frame, show_frame, poll_keys};
 
 }  // namespace
 
+void set_window_scale(int n) { window_scale = n; }
+
+int scale_to_fit(int desktop_w, int desktop_h) {
+    int n = LARGEST_SCALE;
+    while (n > 1 && (VIEW_W * n > desktop_w - DESKTOP_ROOM_W || VIEW_H * n > desktop_h - DESKTOP_ROOM_H)) --n;
+    return n;
+}
+
 StartStatus start_window(int mode) {
     // Without a display the library cannot start, and its keyboard would crash.
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) return START_NO_WINDOW;
@@ -83,7 +100,10 @@ StartStatus start_window(int mode) {
     install_sound_quietly();
     set_window_title("");
     set_color_depth(32);  // so the pictures show their own colours
-    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, VIEW_W, VIEW_H, 0, 0) != 0) {
+    int desktop_w, desktop_h;
+    if (window_scale == SCALE_AUTO)
+        window_scale = get_desktop_resolution(&desktop_w, &desktop_h) == 0 ? scale_to_fit(desktop_w, desktop_h) : 1;
+    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, VIEW_W * window_scale, VIEW_H * window_scale, 0, 0) != 0) {
         set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
         return START_NO_WINDOW;
     }
