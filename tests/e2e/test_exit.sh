@@ -1,6 +1,7 @@
 # How the game ends other than by Escape: the window's close button and no
-# display to open a window on (missing pictures and sounds: test_install.sh). Also the play script's
-# check for a display, which must stop before the game starts.
+# display to open a window on (missing pictures and sounds: test_install.sh).
+# Also the play script's check for a display, which must stop before the game
+# starts.
 source "$(dirname "$0")/lib.sh"
 # A stand-in game shows whether scripts/run would have started it.
 mkdir "$TMP/bin" && printf '#!/bin/sh\ntouch "%s/started"\n' "$TMP" >"$TMP/bin/upshot" && chmod +x "$TMP/bin/upshot"
