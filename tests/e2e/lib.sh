@@ -6,20 +6,22 @@ ROOT=$PWD
 TMP=$(mktemp -d)
 GAME="" XPID=""
 cleanup() {
-  [ -n "$GAME" ] && kill "$GAME" 2>/dev/null
+  # The library's own SIGTERM handler can hang with the display still open.
+  [ -n "$GAME" ] && kill -KILL "$GAME" 2>/dev/null
   [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
   rm -rf "$TMP"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; [ -s "$TMP/err" ] && sed 's/^/  stderr: /' "$TMP/err"; exit 1; }
 
-# Starts Xvfb on the first free display from :90 up. Two tests may race for one
-# number; the lock file names the server that won it.
+# Starts Xvfb on the first free display from :90 up, its screen X_SCREEN
+# (640x480x24 unless set). Two tests may race for one number; the lock file
+# names the server that won it.
 start_x() {
   local n i
   for n in $(seq 90 150); do
     [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ] && continue
-    Xvfb :$n -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb :$n -screen 0 "${X_SCREEN:-640x480x24}" -nolisten tcp >/dev/null 2>&1 &
     XPID=$!
     for i in $(seq 50); do
       [ -e /tmp/.X11-unix/X$n ] || ! kill -0 $XPID 2>/dev/null && break

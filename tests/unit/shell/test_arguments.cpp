@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "core/build_info.h"
 #include "core/game_state.h"
 #include "level/level.h"
 #include "level/level_text.h"
 #include "shell/arguments.h"
 #include "shell/shell.h"
+#include "shell/startup.h"
 #include "support/harness.h"
 #include "support/level_texts.h"
 
@@ -82,6 +84,30 @@ TEST_F(Arguments, NoneChangeNothingAndUnknownOnesGetTheUsage) {
     run_frames(1, {KEY_S});
     EXPECT_TRUE(grid_holds_level(2));
     stop_test_game();
+}
+
+// --version answers with the build's one version; --help names every option
+// the program takes, and no other's; a repeated option is a usage error.
+TEST_F(Arguments, VersionHelpAndRepeats) {
+    for (auto [mode, name] : {std::pair{MODE_TITLE, "upshot"}, std::pair{MODE_EDITOR, "upshot-editor"}}) {
+        EXPECT_EQ(take(mode, {name, "--version"}), 0);
+        EXPECT_EQ(out, std::string(name) + " " + UPSHOT_VERSION + "\n");
+        EXPECT_EQ(take(mode, {name, "--help"}), 0);
+        for (const char *option : {"--scale N|auto", "--help", "--version"}) EXPECT_NE(out.find(option), out.npos) << out;
+        EXPECT_EQ(out.find("--level") != out.npos, mode == MODE_TITLE) << out;
+        EXPECT_EQ(take(mode, {name, "--scale", "2", "--scale", "2"}), 2);
+        EXPECT_EQ(err.rfind("usage: ", 0), 0u) << err;
+    }
+    EXPECT_EQ(take(MODE_TITLE, {"upshot", "--scale", "auto"}), ARGUMENTS_TAKEN) << err;
+    set_window_scale(1);
+}
+
+// --scale auto: the largest window that leaves room for panels and a title bar.
+TEST(WindowScale, AutoFitsTheDesktop) {
+    const struct { int w, h, scale; } desktops[] = {
+        {640, 480, 1}, {1366, 768, 2}, {1920, 1080, 3}, {2560, 1440, 4}, {3840, 2160, 6}, {7680, 4320, 8}, {100, 100, 1},
+    };
+    for (const auto &d : desktops) EXPECT_EQ(scale_to_fit(d.w, d.h), d.scale) << d.w << " x " << d.h;
 }
 
 // upshot --level FILE: S plays the file, level 3 follows it, and after level 5
