@@ -35,12 +35,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
-#include <zlib.h>
 
 #include "assets/atlas.h"
 #include "core/build_info.h"
@@ -50,6 +48,7 @@
 #include "level/level_text.h"
 #include "probe/prove.h"
 #include "shell/startup.h"
+#include "png.h"
 
 namespace {
 
@@ -65,48 +64,6 @@ void quiet_sound(const SoundCall &) {}
 
 
 // ---- The picture ----------------------------------------------------------------------
-
-void put_u32(std::string &out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(v >> shift));
-}
-
-void put_chunk(std::string &png, const char *type, const std::string &data) {
-    put_u32(png, static_cast<uint32_t>(data.size()));
-    const std::string body = std::string(type, 4) + data;
-    png += body;
-    put_u32(png, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef *>(body.data()), body.size())));
-}
-
-// An 8-bit RGB PNG of `bmp`.
-bool write_png(const std::string &path, BITMAP *bmp) {
-    std::string raw;
-    for (int y = 0; y < bmp->h; ++y) {
-        raw.push_back(0);  // no filter
-        for (int x = 0; x < bmp->w; ++x) {
-            const int c = getpixel(bmp, x, y);
-            raw.push_back(static_cast<char>(getr(c)));
-            raw.push_back(static_cast<char>(getg(c)));
-            raw.push_back(static_cast<char>(getb(c)));
-        }
-    }
-    uLongf packed_size = compressBound(raw.size());
-    std::string packed(packed_size, '\0');
-    if (compress2(reinterpret_cast<Bytef *>(packed.data()), &packed_size, reinterpret_cast<const Bytef *>(raw.data()),
-                  raw.size(), Z_BEST_COMPRESSION) != Z_OK)
-        return false;
-    packed.resize(packed_size);
-    std::string header;
-    put_u32(header, static_cast<uint32_t>(bmp->w));
-    put_u32(header, static_cast<uint32_t>(bmp->h));
-    header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter, no interlace
-    std::string png = "\x89PNG\r\n\x1a\n";
-    put_chunk(png, "IHDR", header);
-    put_chunk(png, "IDAT", packed);
-    put_chunk(png, "IEND", "");
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << png;
-    return static_cast<bool>(out.flush());
-}
 
 // The whole level as the game draws its objects, with the routes over it.
 bool draw_level(const std::string &path, const std::vector<RouteStep> &way, const std::vector<LevelPoint> &route,
