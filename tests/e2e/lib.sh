@@ -37,13 +37,14 @@ start_x() {
   fail "no free X display"
 }
 
-# start_game PROGRAM [DIR [ARG ...]]: runs the program from DIR (the repository
-# root by default) with the ARGs and waits for its window, then gives it the
-# keyboard focus.
+# start_game PROGRAM [DIR [ARG ...]]: runs the program (of the build, unless
+# given by its full path) from DIR (the repository root by default) with the
+# ARGs and waits for its window, then gives it the keyboard focus.
 start_game() {
   local program=$1 dir=${2:-$ROOT}
+  [[ $program == /* ]] || program=$BUILD/$program
   shift $(($# < 2 ? $# : 2))
-  (cd "$dir" && exec "$BUILD/$program" "$@") 2>"$TMP/err" &
+  (cd "$dir" && exec "$program" "$@") 2>"$TMP/err" &
   GAME=$!
   WIN=$(timeout 30 xdotool search --sync --onlyvisible --class Allegro | head -1) || true
   [ -n "$WIN" ] || fail "$program opened no window"
