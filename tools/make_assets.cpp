@@ -1,6 +1,6 @@
 // Makes every picture and sound the game loads: the sprite sheet, the two title
-// pictures and the three waves. Run from the repository root; it writes into
-// data/. Shapes are drawn with the library's primitives or computed pixel by
+// pictures and the three waves; and the game's icon in the sizes a desktop
+// shows. Run from the repository root; it writes into data/ and data/icons/. Shapes are drawn with the library's primitives or computed pixel by
 // pixel from a few lit surfaces, and every random choice comes from a fixed
 // seed, so two runs write the same files.
 
@@ -20,6 +20,7 @@
 
 #include "assets/atlas.h"
 #include "core/constants.h"
+#include "png.h"
 
 namespace {
 
@@ -725,6 +726,69 @@ BITMAP *make_titles(BITMAP *sheet) {
     return art;
 }
 
+// ---------------------------------------------------------------- icons
+
+// The icon is drawn once at ICON_MASTER pixels and shrunk by whole factors to
+// each size a desktop asks for, so every size is the same picture.
+constexpr int ICON_MASTER = 768;
+constexpr int ICON_SIZES[] = {16, 24, 32, 48, 64, 128, 256};
+
+// The ship climbing through the title's night sky, on a tile with rounded
+// corners and the title's cyan-to-magenta rim. The ship keeps its square
+// pixels (14 x 14 each), as the game shows it scaled.
+BITMAP *icon_master(BITMAP *sheet) {
+    const int m = ICON_MASTER, margin = m / 24, radius = m / 6, rim = m / 40;
+    BITMAP *b = blank(m, m);
+    BITMAP *tile = create_bitmap(m, m);
+    for (int y = 0; y < m; ++y) hline(tile, 0, y, m - 1, pix(mix({2, 2, 14}, {40, 12, 72}, float(y) / float(m))));
+    std::mt19937 r(2024);
+    for (int i = 0; i < 90; ++i) {
+        const int x = int(r() % unsigned(m)), y = int(r() % unsigned(m)), size = 4 + int(r() % 8u);
+        rectfill(tile, x, y, x + size, y + size, pix(scaled({255, 255, 255}, 0.3f + 0.7f * float(r() % 100) / 100.0f)));
+    }
+    planet(tile, m * 0.12f, m * 1.02f, m * 0.42f, {70, 40, 120}, {150, 90, 160});
+    const SpriteRegion &ship = ATLAS[SPR_SHIP_2];
+    BITMAP *ship_pic = create_sub_bitmap(sheet, ship.x, ship.y, ship.w, ship.h);
+    const int k = 14;
+    stretch_sprite(tile, ship_pic, (m - ship.w * k) / 2, (m - ship.h * k) / 2 + m / 32, ship.w * k, ship.h * k);
+    destroy_bitmap(ship_pic);
+    // Inside the rounded square: the tile, with the rim along its edge.
+    for (int y = 0; y < m; ++y)
+        for (int x = 0; x < m; ++x) {
+            const float cx = std::clamp(x + 0.5f, float(margin + radius), float(m - margin - radius)),
+                        cy = std::clamp(y + 0.5f, float(margin + radius), float(m - margin - radius));
+            const float out = std::hypot(x + 0.5f - cx, y + 0.5f - cy) - radius;
+            const float edge = std::max(out, std::max(std::fabs(x + 0.5f - m / 2.0f), std::fabs(y + 0.5f - m / 2.0f)) -
+                                                 (m / 2.0f - margin));
+            if (edge > 0) continue;
+            const Col rim_col = mix({40, 200, 255}, {250, 60, 160}, float(x + y) / float(2 * m));
+            putpixel(b, x, y, edge > -rim ? pix(rim_col) : getpixel(tile, x, y));
+        }
+    destroy_bitmap(tile);
+    return b;
+}
+
+// The master shrunk to size x size: each pixel the mean of the drawn pixels
+// of its block, as solid as the share of them that are drawn.
+bool write_icon(BITMAP *master, int size) {
+    const int f = ICON_MASTER / size;
+    BITMAP *icon = create_bitmap(size, size);
+    std::string alpha;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            Col sum = {0, 0, 0};
+            int drawn = 0;
+            for (int v = 0; v < f; ++v)
+                for (int u = 0; u < f; ++u)
+                    if (!masked_at(master, x * f + u, y * f + v)) sum = plus(sum, col_at(master, x * f + u, y * f + v)), ++drawn;
+            putpixel(icon, x, y, drawn ? pix(scaled(sum, 1.0f / float(drawn))) : makecol(0, 0, 0));
+            alpha.push_back(static_cast<char>(clamp_byte(255.0f * float(drawn) / float(f * f))));
+        }
+    const bool ok = write_png("data/icons/upshot-" + std::to_string(size) + ".png", icon, &alpha);
+    destroy_bitmap(icon);
+    return ok;
+}
+
 // ---------------------------------------------------------------- sounds
 
 constexpr int RATE = 22050;
@@ -934,11 +998,15 @@ int main() {
     }
     set_color_depth(32);
     mkdir("data", 0755);  // a fresh checkout may not have it yet
+    mkdir("data/icons", 0755);
     BITMAP *sheet = make_sheet();
     BITMAP *titles = make_titles(sheet);
     bool ok = save_picture("data/main.bmp", sheet) && save_picture("data/main2.bmp", titles) &&
               write_wav("data/effect.wav", shot_sound()) && write_wav("data/fall.wav", hit_sound()) &&
               write_wav("data/gmsong.wav", music());
+    BITMAP *icon = icon_master(sheet);
+    for (int size : ICON_SIZES) ok = ok && write_icon(icon, size);
+    destroy_bitmap(icon);
     destroy_bitmap(titles);
     destroy_bitmap(sheet);
     if (!ok) {

@@ -38,20 +38,20 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
-#include <zlib.h>
 
 #include "assets/atlas.h"
+#include "core/build_info.h"
 #include "core/clock.h"
 #include "core/game_state.h"
 #include "core/sound.h"
 #include "level/level_text.h"
 #include "probe/prove.h"
 #include "shell/startup.h"
+#include "png.h"
 
 namespace {
 
@@ -67,48 +67,6 @@ void quiet_sound(const SoundCall &) {}
 
 
 // ---- The picture ----------------------------------------------------------------------
-
-void put_u32(std::string &out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(v >> shift));
-}
-
-void put_chunk(std::string &png, const char *type, const std::string &data) {
-    put_u32(png, static_cast<uint32_t>(data.size()));
-    const std::string body = std::string(type, 4) + data;
-    png += body;
-    put_u32(png, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef *>(body.data()), body.size())));
-}
-
-// An 8-bit RGB PNG of `bmp`.
-bool write_png(const std::string &path, BITMAP *bmp) {
-    std::string raw;
-    for (int y = 0; y < bmp->h; ++y) {
-        raw.push_back(0);  // no filter
-        for (int x = 0; x < bmp->w; ++x) {
-            const int c = getpixel(bmp, x, y);
-            raw.push_back(static_cast<char>(getr(c)));
-            raw.push_back(static_cast<char>(getg(c)));
-            raw.push_back(static_cast<char>(getb(c)));
-        }
-    }
-    uLongf packed_size = compressBound(raw.size());
-    std::string packed(packed_size, '\0');
-    if (compress2(reinterpret_cast<Bytef *>(packed.data()), &packed_size, reinterpret_cast<const Bytef *>(raw.data()),
-                  raw.size(), Z_BEST_COMPRESSION) != Z_OK)
-        return false;
-    packed.resize(packed_size);
-    std::string header;
-    put_u32(header, static_cast<uint32_t>(bmp->w));
-    put_u32(header, static_cast<uint32_t>(bmp->h));
-    header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter, no interlace
-    std::string png = "\x89PNG\r\n\x1a\n";
-    put_chunk(png, "IHDR", header);
-    put_chunk(png, "IDAT", packed);
-    put_chunk(png, "IEND", "");
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << png;
-    return static_cast<bool>(out.flush());
-}
 
 // The whole level as the game draws its objects, with the routes over it.
 bool draw_level(const std::string &path, const std::vector<RouteStep> &way, const std::vector<LevelPoint> &route,
@@ -179,11 +137,19 @@ void print_verdict(const std::string &name, const LevelProof &p) {
         std::printf("%s cannot be cleared: %s\n", name.c_str(), p.stopped.c_str());
 }
 
+// Installed as upshot-prove; built as prove_levels.
+const char *program = "prove_levels";
+
+void print_usage(std::FILE *to) {
+    std::fprintf(to,
+                 "usage: %s [--seeds N] [--first-second S] [--level N] [--text FILE]\n"
+                 "       [--picture FILE] [--targets] [--quiet] [--verdict] [--help] [--version]\n",
+                 program);
+}
+
 [[noreturn]] void usage(const char *what) {
-    std::fprintf(stderr,
-                 "prove_levels: %s\nusage: prove_levels [--seeds N] [--first-second S] [--level N] [--text FILE]\n"
-                 "                    [--picture FILE] [--targets] [--quiet] [--verdict]\n",
-                 what);
+    std::fprintf(stderr, "%s: %s\n", program, what);
+    print_usage(stderr);
     std::exit(2);
 }
 
@@ -212,6 +178,24 @@ Options parse_options(int argc, char **argv) {
         else if (arg == "--picture") o.picture = value();
         else if (arg == "--targets") o.targets = true;
         else if (arg == "--quiet") o.quiet = true;
+        else if (arg == "--help" || arg == "-h") {
+            print_usage(stdout);
+            std::fputs("Plays every level (or level N) from its start once for each of N clock seeds (20),\n"
+                       "the first reading S (0), and prints a table: how many seeds the search cleared,\n"
+                       "its frames and CPU time, and the reference player's clears and deaths.\n"
+                       "  --text FILE     prove this level text (as upshot-editor saves it) as level N\n"
+                       "  --picture FILE  draw each level with its routes and deaths into a PNG\n"
+                       "  --targets       fail unless every level meets the fairness targets\n"
+                       "  --quiet         only the table\n"
+                       "  --verdict       one line a level in place of the table: can it be cleared, or what stops it\n"
+                       "Exit status: 0 when every level can be cleared (and with --targets is fair),\n"
+                       "1 otherwise, 2 for bad arguments or missing pictures and sounds.\n",
+                       stdout);
+            std::exit(0);
+        } else if (arg == "--version") {
+            print_version(program);
+            std::exit(0);
+        }
         else usage(("unknown option " + arg).c_str());
     }
     if (!o.text.empty() && o.level == 0) usage("--text needs --level");
@@ -221,6 +205,8 @@ Options parse_options(int argc, char **argv) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    if (const char *slash = std::strrchr(argv[0], '/')) program = slash + 1;
+    else program = argv[0];
     const Options options = parse_options(argc, argv);
     // A level text, checked as the build checks the built-in ones.
     static LevelValues text;

@@ -1,8 +1,11 @@
+#include <climits>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 #include "assets/assets.h"
 #include "level/level.h"
+#include "core/build_info.h"
 #include "core/game_state.h"
 #include "assets/atlas.h"
 
@@ -22,6 +25,59 @@ bool readable(const char *path) {
     }
     return true;
 }
+
+// Where the pictures and sounds are looked for, in this order: data/ under the
+// current folder, as always; the installed data folder, found from where the
+// program itself is, so that a moved installation still works; the data/ of
+// the source tree the program was built from. The first that holds the sprite
+// sheet is the one; a broken file in it is reported, not skipped.
+constexpr int DATA_PLACES = 3;
+const char FIRST_DATA_FILE[] = "main.bmp";
+char data_folder[PATH_MAX];
+
+// The installed data folder as seen from this program: its own path less its
+// name and the folders it is installed under, then the data folder. Empty
+// when the program cannot see its own path.
+void installed_data_folder(char (&out)[PATH_MAX]) {
+    char self[PATH_MAX];
+    out[0] = '\0';
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return;
+    self[n] = '\0';
+    for (int up = 0; up <= INSTALLED_PROGRAM_DEPTH; ++up) {
+        char *slash = std::strrchr(self, '/');
+        if (!slash) return;
+        *slash = '\0';
+    }
+    if (std::snprintf(out, PATH_MAX, "%s/%s", self, INSTALLED_DATA_FOLDER) >= PATH_MAX) out[0] = '\0';
+}
+
+// The path of file `name` in `folder`, in a buffer that lasts until the next call.
+const char *file_in(const char *folder, const char *name) {
+    static char path[2 * PATH_MAX];
+    if (std::snprintf(path, sizeof path, "%s/%s", folder, name) >= int(sizeof path)) path[0] = '\0';
+    return path;
+}
+
+// Sets data_folder to the first place that holds the sprite sheet; says in
+// one line every place it looked when none does.
+bool find_data_folder() {
+    char places[DATA_PLACES][PATH_MAX] = {"data"};
+    installed_data_folder(places[1]);
+    if (std::snprintf(places[2], PATH_MAX, "%s", SOURCE_DATA_FOLDER) >= PATH_MAX) places[2][0] = '\0';
+    for (const char *place : places)
+        if (*place && access(file_in(place, FIRST_DATA_FILE), F_OK) == 0) {
+            std::memcpy(data_folder, place, sizeof data_folder);
+            return true;
+        }
+    std::fprintf(stderr, "upshot: the pictures and sounds are missing: no ");
+    for (const char *place : places)
+        if (*place) std::fprintf(stderr, "%s%s", place == places[0] ? "" : ", ", file_in(place, FIRST_DATA_FILE));
+    std::fprintf(stderr, "\n");
+    return false;
+}
+
+const char *data_file(const char *name) { return file_in(data_folder, name); }
 
 BITMAP *load_picture(const char *path, PALETTE palette, int min_w, int min_h) {
     if (!readable(path)) return nullptr;
@@ -67,15 +123,16 @@ bool load_assets() {
     game.mode = start_mode;
     game.scoring_flag = SCORE_OFF;
 
-    game.sprite_sheet = load_picture("data/main.bmp", game.sprite_palette, SHEET_MIN_W, SHEET_MIN_H);
+    if (!find_data_folder()) return false;
+    game.sprite_sheet = load_picture(data_file(FIRST_DATA_FILE), game.sprite_palette, SHEET_MIN_W, SHEET_MIN_H);
     if (!game.sprite_sheet) return false;
     if (game.mode == MODE_TITLE || game.mode == MODE_PLAY) {  // the editor never shows the title
-        game.title_art = load_picture("data/main2.bmp", game.title_palette, TITLE_MIN_W, TITLE_MIN_H);
+        game.title_art = load_picture(data_file("main2.bmp"), game.title_palette, TITLE_MIN_W, TITLE_MIN_H);
         if (!game.title_art) return false;
     }
-    if (!(game.shot_sample = load_sound("data/effect.wav"))) return false;
-    if (!(game.hit_sample = load_sound("data/fall.wav"))) return false;
-    if (!(game.music_sample = load_sound("data/gmsong.wav"))) return false;
+    if (!(game.shot_sample = load_sound(data_file("effect.wav")))) return false;
+    if (!(game.hit_sample = load_sound(data_file("fall.wav")))) return false;
+    if (!(game.music_sample = load_sound(data_file("gmsong.wav")))) return false;
 
     if (game.mode == MODE_EDITOR) load_editor_level();
     if (game.mode == MODE_TITLE) load_level(FIRST_GAME_LEVEL);

@@ -15,6 +15,7 @@
 #include "check.h"
 #include "fields.h"
 #include "script.h"
+#include "core/build_info.h"
 #include "core/clock.h"
 #include "core/game_state.h"
 #include "json.h"
@@ -28,7 +29,7 @@
 namespace {
 
 const char USAGE[] =
-    "usage: upshot-replay [--start-mode title|play|editor] [SCRIPT]\n"
+    "usage: upshot-replay [--start-mode title|play|editor] [--help] [--version] [SCRIPT]\n"
     "Runs the game headless from SCRIPT (or standard input), one command a line:\n"
     "  frames N [KEY ...]   run N frames holding exactly these keys (LEFT, SPACE, ESC, ...)\n"
     "  clock S              the clock reads S whole seconds from now on (0 until then)\n"
@@ -43,7 +44,7 @@ const char USAGE[] =
     "                       whose checksum a recording gave as SUM, as upshot --level FILE\n"
     "  events on|off        print a line for every death, level end and export\n"
     "Exit status: 0 at the end of the script or on Escape, 2 for a bad script or\n"
-    "missing data/, 3 when a check fails.\n";
+    "missing pictures and sounds, 3 when a check fails.\n";
 
 constexpr int EXIT_BAD_SCRIPT = 2;
 constexpr int EXIT_CHECK_FAILED = 3;
@@ -344,6 +345,9 @@ int main(int argc, char **argv) {
             }
         } else if (arg == "--help" || arg == "-h") {
             std::fputs(USAGE, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            print_version("upshot-replay");
             return 0;
         } else if (!script_path && (arg.empty() || arg[0] != '-' || arg == "-")) {
             script_path = argv[i];

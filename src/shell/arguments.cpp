@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/build_info.h"
 #include "core/constants.h"
 #include "level/level.h"
 #include "level/level_text.h"
 #include "shell/recording.h"
+#include "shell/startup.h"
 
 namespace {
 
@@ -61,6 +63,20 @@ bool take_level(const char *path) {
 bool take_record(const char *path) { return open_recording(path, level_path); }
 bool take_watch(const char *path) { return open_watching(path); }
 
+bool take_scale(const char *value) {
+    const std::string_view v = value;
+    if (v == "auto") {
+        set_window_scale(SCALE_AUTO);
+        return true;
+    }
+    if (v.size() == 1 && v[0] >= '1' && v[0] - '0' <= LARGEST_SCALE) {
+        set_window_scale(v[0] - '0');
+        return true;
+    }
+    std::fprintf(stderr, "--scale: '%s' is not a whole number from 1 to %d, nor auto\n", value, LARGEST_SCALE);
+    return false;
+}
+
 // Which program takes an option.
 enum : unsigned { GAME = 1, EDITOR = 2 };
 
@@ -78,6 +94,8 @@ struct Option {
 const Option OPTIONS[] = {
     {.name = "--level", .programs = GAME, .value = "FILE",
      .help = "play FILE, a level saved by upshot-editor, as the first level after S", .take = take_level},
+    {.name = "--scale", .programs = GAME | EDITOR, .value = "N|auto",
+     .help = "a window N (1 to 8) times as wide and high, or the largest that fits the desktop", .take = take_scale},
     {.name = "--record", .programs = GAME, .value = "FILE",
      .help = "write the run to FILE as it is played, a script for upshot-replay", .take = take_record},
     {.name = "--watch", .programs = GAME, .value = "FILE",
@@ -96,7 +114,7 @@ void print_usage(unsigned program, std::FILE *to) {
     if (program == EDITOR) std::fprintf(to, " [%s]", EDITOR_FILE);
     for (const Option &o : OPTIONS)
         if (o.programs & program) std::fprintf(to, " [%s %s]", o.name, o.value);
-    std::fprintf(to, " [--help]\n");
+    std::fprintf(to, " [--help] [--version]\n");
 }
 
 void print_help(unsigned program) {
@@ -108,7 +126,7 @@ void print_help(unsigned program) {
         std::snprintf(both, sizeof both, "%s %s", o.name, o.value);
         std::printf("  %-16s %s\n", both, o.help);
     }
-    std::printf("  %-16s %s\n", "--help", "show this and end");
+    std::printf("  %-16s %s\n  %-16s %s\n", "--help", "show this and end", "--version", "show the version and end");
 }
 
 int bad_usage(unsigned program) {
@@ -122,6 +140,10 @@ int take_arguments(int mode, int argc, char **argv) {
     const unsigned program = mode == MODE_EDITOR ? EDITOR : GAME;
     if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
         print_help(program);
+        return 0;
+    }
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        print_version(program_name(program));
         return 0;
     }
     // The words first, so that a usage error leaves everything as it was;

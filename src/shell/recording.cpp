@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/build_info.h"
 #include "core/clock.h"
 #include "level/level.h"
 #include "level/level_text.h"
@@ -18,9 +19,6 @@
 #include "shell/startup.h"
 
 namespace {
-
-// What the first line of a recording names as the program's version.
-const char UPSHOT_VERSION[] = "0.0";
 
 enum class Run { PLAIN, RECORD, WATCH };
 Run run = Run::PLAIN;

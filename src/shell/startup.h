@@ -10,9 +10,19 @@
 // Status of a start-up, and the process exit status when it fails.
 enum StartStatus { START_OK = 0, START_NO_WINDOW = 1, START_BAD_ASSET = 2 };
 
+// The window's size: each game pixel a square of N x N screen pixels, with no
+// smoothing (1 to LARGEST_SCALE; 1 unless set), or SCALE_AUTO for the largest
+// N whose window fits the desktop. Only the copy to the screen changes.
+constexpr int SCALE_AUTO = 0;
+constexpr int LARGEST_SCALE = 8;
+void set_window_scale(int n);
+// The largest N (at least 1) whose window fits a desktop of w x h pixels with
+// room left for panels and a title bar.
+int scale_to_fit(int desktop_w, int desktop_h);
+
 // The library with its keyboard, timer and (quietly probed) sound, the
-// 320 x 320 window with the close button acting as Escape, then the game in
-// `mode`. On failure the library is back in text mode and nothing is loaded.
+// window (320 x 320 at scale 1) with the close button acting as Escape, then
+// the game in `mode`. On failure the library is back in text mode and nothing is loaded.
 StartStatus start_window(int mode);
 
 // The library without a display or sound (installed once per process), memory

@@ -6,7 +6,8 @@ ROOT=$PWD
 TMP=$(mktemp -d)
 GAME="" XPID=""
 cleanup() {
-  [ -n "$GAME" ] && kill "$GAME" 2>/dev/null
+  # The library's own SIGTERM handler can hang with the display still open.
+  [ -n "$GAME" ] && kill -KILL "$GAME" 2>/dev/null
   [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
   rm -rf "$TMP"
 }
@@ -15,13 +16,14 @@ trap cleanup EXIT
 mkdir "$TMP/work" && ln -s "$ROOT/data" "$TMP/work/data"
 fail() { echo "FAIL: $*"; [ -s "$TMP/err" ] && sed 's/^/  stderr: /' "$TMP/err"; exit 1; }
 
-# Starts Xvfb on the first free display from :90 up. Two tests may race for one
-# number; the lock file names the server that won it.
+# Starts Xvfb on the first free display from :90 up, its screen X_SCREEN
+# (640x480x24 unless set). Two tests may race for one number; the lock file
+# names the server that won it.
 start_x() {
   local n i
   for n in $(seq 90 150); do
     [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ] && continue
-    Xvfb :$n -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb :$n -screen 0 "${X_SCREEN:-640x480x24}" -nolisten tcp >/dev/null 2>&1 &
     XPID=$!
     for i in $(seq 50); do
       [ -e /tmp/.X11-unix/X$n ] || ! kill -0 $XPID 2>/dev/null && break
@@ -37,13 +39,14 @@ start_x() {
   fail "no free X display"
 }
 
-# start_game PROGRAM [DIR [ARG ...]]: runs the program from DIR (the repository
-# root by default) with the ARGs and waits for its window, then gives it the
-# keyboard focus.
+# start_game PROGRAM [DIR [ARG ...]]: runs the program (of the build, unless
+# given by its full path) from DIR (the repository root by default) with the
+# ARGs and waits for its window, then gives it the keyboard focus.
 start_game() {
   local program=$1 dir=${2:-$ROOT}
+  [[ $program == /* ]] || program=$BUILD/$program
   shift $(($# < 2 ? $# : 2))
-  (cd "$dir" && exec "$BUILD/$program" "$@") 2>"$TMP/err" &
+  (cd "$dir" && exec "$program" "$@") 2>"$TMP/err" &
   GAME=$!
   WIN=$(timeout 30 xdotool search --sync --onlyvisible --class Allegro | head -1) || true
   [ -n "$WIN" ] || fail "$program opened no window"

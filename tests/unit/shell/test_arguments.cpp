@@ -1,4 +1,6 @@
+#include "core/build_info.h"
 #include "shell/arguments.h"
+#include "shell/startup.h"
 #include "support/harness.h"
 
 // A level made of the template with a walker at (150, 4) and a block at (100, 9).
@@ -48,6 +50,30 @@ TEST_F(Arguments, NoneChangeNothingAndUnknownOnesGetTheUsage) {
         EXPECT_EQ(game.grid[150][4] == 77 && game.grid[100][9] == CELL_BLOCK, level);
         EXPECT_EQ(grid_holds_level(2), !level);
     }
+}
+
+// --version answers with the build's one version; --help names every option
+// the program takes, and no other's; a repeated option is a usage error.
+TEST_F(Arguments, VersionHelpAndRepeats) {
+    for (auto [mode, name] : {std::pair{MODE_TITLE, "upshot"}, std::pair{MODE_EDITOR, "upshot-editor"}}) {
+        EXPECT_EQ(take(mode, {name, "--version"}), 0);
+        EXPECT_EQ(out, std::string(name) + " " + UPSHOT_VERSION + "\n");
+        EXPECT_EQ(take(mode, {name, "--help"}), 0);
+        for (const char *option : {"--scale N|auto", "--help", "--version"}) EXPECT_NE(out.find(option), out.npos) << out;
+        EXPECT_EQ(out.find("--level") != out.npos, mode == MODE_TITLE) << out;
+        EXPECT_EQ(take(mode, {name, "--scale", "2", "--scale", "2"}), 2);
+        EXPECT_EQ(err.rfind("usage: ", 0), 0u) << err;
+    }
+    EXPECT_EQ(take(MODE_TITLE, {"upshot", "--scale", "auto"}), ARGUMENTS_TAKEN) << err;
+    set_window_scale(1);
+}
+
+// --scale auto: the largest window that leaves room for panels and a title bar.
+TEST(WindowScale, AutoFitsTheDesktop) {
+    const struct { int w, h, scale; } desktops[] = {
+        {640, 480, 1}, {1366, 768, 2}, {1920, 1080, 3}, {2560, 1440, 4}, {3840, 2160, 6}, {7680, 4320, 8}, {100, 100, 1},
+    };
+    for (const auto &d : desktops) EXPECT_EQ(scale_to_fit(d.w, d.h), d.scale) << d.w << " x " << d.h;
 }
 
 // upshot-editor FILE: a file that is not there yet is the empty template, and
