@@ -41,7 +41,7 @@ struct Object {
     Kind kind;
     int row, col;
     int code;  // 0 until codes are handed out
-    bool fixed;
+    bool given;  // given by the level's shape, not chosen by the generator
 };
 
 // A count of objects of one kind and the lowest and highest code they use.
@@ -49,24 +49,7 @@ struct CodeRange {
     int count, lo, hi;
 };
 
-struct Shape {
-    int number;
-    int blocks;
-    CodeRange walkers, rights, lefts;
-    int row_lo, row_hi;  // first and last rows that hold an object
-    unsigned seed;
-};
-
-// The shape of each play level: how many of each object, which codes, which rows.
-const Shape SHAPES[] = {
-    {2, 54, {22, 6, 72}, {6, 107, 127}, {7, 159, 185}, 16, 272, 2002u},
-    {3, 85, {17, 6, 60}, {5, 108, 125}, {8, 159, 187}, 15, 272, 3003u},
-    {4, 77, {15, 7, 57}, {9, 111, 143}, {8, 160, 191}, 14, 272, 4004u},
-    {5, 67, {22, 6, 87}, {0, 0, 0}, {0, 0, 0}, 16, 271, 5005u},
-};
-
 constexpr int BLOCK_SIZE = 40;
-constexpr int WALKER_W = 32, WALKER_H = 40;
 constexpr int LAST_OBJECT_COL = 28;  // a block here reaches the window's right edge
 
 // The right end of a gate's opening when no wall comes from the right: as far
@@ -75,6 +58,199 @@ constexpr int REACH_RIGHT = 312;
 // Enemies stay out of the rows in view when a level starts, so the player gets
 // a moment before the first shot.
 constexpr int LAST_ENEMY_ROW = LEVEL_START_SCROLL_Y / CELL_SIZE - 1;
+
+// The builder's dice. mt19937 gives the same numbers everywhere, but the
+// standard library's distributions and shuffle do not, so the levels use only
+// its raw output.
+class Dice {
+public:
+    explicit Dice(unsigned seed) : rng_(seed) {}
+    int roll(int lo, int hi) { return lo + static_cast<int>(rng_() % static_cast<unsigned>(hi - lo + 1)); }
+    template <typename T>
+    void shuffle(std::vector<T> &v) {
+        for (int i = static_cast<int>(v.size()) - 1; i > 0; --i) std::swap(v[i], v[roll(0, i)]);
+    }
+    bool chance(int percent) { return roll(1, 100) <= percent; }
+
+private:
+    std::mt19937 rng_;
+};
+
+// ---- Block patterns: each returns n blocks; the top row offset is 0. ----------
+
+using Pattern = std::vector<std::pair<int, int>>;  // (row offset, column) of each block
+
+
+// Walls from both sides with an opening somewhere between them.
+Pattern gate(Dice &dice, int n) {
+    for (;;) {
+        int left = dice.roll(0, n), right = n - left;
+        int right_end = dice.roll(27, 28);
+        int open_from = (1 + 4 * left) * CELL_SIZE;
+        int open_to = (right_end - 4 * (right - 1)) * CELL_SIZE;
+        if (right == 0) open_to = REACH_RIGHT;
+        if (open_to - open_from < 90) continue;
+        Pattern p;
+        for (int k = 0; k < left; ++k) p.push_back({0, 1 + 4 * k});
+        for (int k = 0; k < right; ++k) p.push_back({0, right_end - 4 * k});
+        return p;
+    }
+}
+
+// A wall from one side, its inner end sometimes bent down into a hook.
+Pattern wall(Dice &dice, int n, bool from_left) {
+    Pattern p;
+    int edge = from_left ? 1 : dice.roll(27, 28);
+    for (int k = 0; k < n; ++k) p.push_back({0, from_left ? edge + 4 * k : edge - 4 * k});
+    if (n >= 3 && dice.chance(35)) p.back().first = 4;
+    return p;
+}
+
+// A row of adjacent blocks standing free in the middle.
+Pattern island(Dice &dice, int n) {
+    Pattern p;
+    int first = dice.roll(5, LAST_OBJECT_COL - 4 - 4 * (n - 1));
+    for (int k = 0; k < n; ++k) p.push_back({0, first + 4 * k});
+    return p;
+}
+
+// Columns of stacked blocks, two side by side in height, making lanes.
+Pattern pillars(Dice &dice, int n) {
+    Pattern p;
+    int a = dice.roll(4, 9), b = dice.roll(17, 22);
+    for (int k = 0; k < n; ++k) p.push_back({4 * (k / 2), k % 2 ? b : a});
+    return p;
+}
+
+// A square of four blocks.
+Pattern bunker(Dice &dice) {
+    int c = dice.roll(6, 19);
+    return {{0, c}, {0, c + 4}, {4, c}, {4, c + 4}};
+}
+
+// Blocks stepping up across the level.
+Pattern stairs(Dice &dice, int n) {
+    bool up_right = dice.chance(50);
+    int c = up_right ? dice.roll(2, 6) : dice.roll(LAST_OBJECT_COL - 5, LAST_OBJECT_COL - 1);
+    Pattern p;
+    for (int k = 0; k < n; ++k) p.push_back({4 * (n - 1 - k), up_right ? c + 5 * k : c - 5 * k});
+    return p;
+}
+
+// Loose blocks strewn over a band of rows: side by side they leave room
+// for the ship between them, one above the other room to cross.
+Pattern scatter(Dice &dice, int n) {
+    for (;;) {
+        Pattern p;
+        for (int tries = 0; tries < 200 && static_cast<int>(p.size()) < n; ++tries) {
+            std::pair<int, int> b{dice.roll(0, 8), dice.roll(1, LAST_OBJECT_COL)};
+            bool apart = std::all_of(p.begin(), p.end(), [&](auto q) {
+                return std::abs(q.first - b.first) >= 8 || std::abs(q.second - b.second) >= 9;
+            });
+            if (apart) p.push_back(b);
+        }
+        if (static_cast<int>(p.size()) == n) return p;
+    }
+}
+
+// ---- Each level's character: which pattern a feature of n blocks becomes --------
+
+// Gates: a way through that moves from side to side.
+Pattern gates(Dice &dice, int, int n) { return n >= 3 ? gate(dice, n) : island(dice, n); }
+
+// A zigzag: long walls from alternating sides.
+Pattern zigzag(Dice &dice, int index, int n) {
+    return n >= 4 ? wall(dice, n, index % 2 == 0) : (n == 3 ? gate(dice, n) : island(dice, n));
+}
+
+// A fortress of pillars and bunkers.
+Pattern fortress(Dice &dice, int, int n) {
+    if (n == 4 && dice.chance(50)) return bunker(dice);
+    return n >= 4 ? pillars(dice, n) : stairs(dice, n);
+}
+
+// An asteroid field.
+Pattern asteroids(Dice &dice, int, int n) { return dice.chance(30) && n <= 3 ? stairs(dice, n) : scatter(dice, n); }
+
+// ---- The play levels ---------------------------------------------------------------
+
+struct Shape {
+    int number;
+    Pattern (*character)(Dice &dice, int feature, int n);  // feature: counted from the bottom
+    int feature_lo, feature_hi;                             // blocks per feature
+    int blocks;
+    CodeRange walkers, rights, lefts;
+    int row_lo, row_hi;  // first and last rows that hold an object
+    // A row the level must show as it is (0: none): only given objects stand in it.
+    int given_row;
+    // Objects the level holds besides those the generator chooses.
+    std::vector<Object> given;
+    unsigned seed;
+};
+
+// Each play level: its character, how many of each object, which codes, which rows.
+const Shape SHAPES[] = {
+    {.number = 2,
+     .character = gates,
+     .feature_lo = 2,
+     .feature_hi = 5,
+     .blocks = 54,
+     .walkers = {22, 6, 72},
+     .rights = {6, 107, 127},
+     .lefts = {7, 159, 185},
+     .row_lo = 16,
+     .row_hi = 272,
+     .given_row = 93,
+     .given = {{BLOCK, 93, 1, CELL_BLOCK, true},
+               {BLOCK, 93, 5, CELL_BLOCK, true},
+               {BLOCK, 93, 23, CELL_BLOCK, true},
+               {BLOCK, 93, 27, CELL_BLOCK, true},
+               {RIGHT_TURRET, 93, 9, 114, true}},
+     .seed = 2002u},
+    {.number = 3,
+     .character = zigzag,
+     .feature_lo = 4,
+     .feature_hi = 6,
+     .blocks = 85,
+     .walkers = {17, 6, 60},
+     .rights = {5, 108, 125},
+     .lefts = {8, 159, 187},
+     .row_lo = 15,
+     .row_hi = 272,
+     .given_row = 60,
+     .given = {{RIGHT_TURRET, 60, 7, 111, true},
+               {WALKER, 60, 12, 45, true},
+               {WALKER, 60, 18, 49, true},
+               {LEFT_TURRET, 60, 23, 168, true},
+               {WALKER, 233, 32, 16, true}},  // in the export's column 0 of row 234
+     .seed = 3003u},
+    {.number = 4,
+     .character = fortress,
+     .feature_lo = 4,
+     .feature_hi = 6,
+     .blocks = 77,
+     .walkers = {15, 7, 57},
+     .rights = {9, 111, 143},
+     .lefts = {8, 160, 191},
+     .row_lo = 14,
+     .row_hi = 272,
+     .given_row = 0,
+     .given = {},
+     .seed = 4004u},
+    {.number = 5,
+     .character = asteroids,
+     .feature_lo = 3,
+     .feature_hi = 5,
+     .blocks = 67,
+     .walkers = {22, 6, 87},
+     .rights = {0, 0, 0},
+     .lefts = {0, 0, 0},
+     .row_lo = 16,
+     .row_hi = 271,
+     .given_row = 0,
+     .given = {},
+     .seed = 5005u},
+};
 
 [[noreturn]] void die(int level, const std::string &what) {
     std::fprintf(stderr, "make_levels: level %d: %s\n", level, what.c_str());
@@ -94,7 +270,7 @@ Box box_of(const Object &o) {
     int x = o.col * CELL_SIZE, y = o.row * CELL_SIZE;
     switch (o.kind) {
         case BLOCK: return {x, y, x + BLOCK_SIZE, y + BLOCK_SIZE};
-        case WALKER: return {x, y, x + WALKER_W, y + WALKER_H};
+        case WALKER: return {x, y, x + BODY_W, y + BODY_H};
         default: return {x, y, x + TURRET_SIZE, y + TURRET_SIZE};
     }
 }
@@ -128,29 +304,6 @@ bool clear_line_of_fire(const Object &turret, const std::vector<Object> &objects
     return true;
 }
 
-// The objects a level holds besides those the generator chooses: the rows the
-// level must show as they are, and the walker that sits in the export's column 0.
-std::vector<Object> fixed_objects(int level) {
-    if (level == 2) {
-        return {{BLOCK, 93, 1, CELL_BLOCK, true},
-                {BLOCK, 93, 5, CELL_BLOCK, true},
-                {BLOCK, 93, 23, CELL_BLOCK, true},
-                {BLOCK, 93, 27, CELL_BLOCK, true},
-                {RIGHT_TURRET, 93, 9, 114, true}};
-    }
-    if (level == 3) {
-        return {{RIGHT_TURRET, 60, 7, 111, true},
-                {WALKER, 60, 12, 45, true},
-                {WALKER, 60, 18, 49, true},
-                {LEFT_TURRET, 60, 23, 168, true},
-                {WALKER, 233, 32, 16, true}};
-    }
-    return {};
-}
-
-// A row whose contents are given: nothing else may be anchored in it.
-bool reserved_row(int level, int row) { return (level == 2 && row == 93) || (level == 3 && row == 60); }
-
 // Everything the generator promises about a level; stops on the first breach.
 void verify(const Shape &s, const std::vector<Object> &objects) {
     const int n = s.number;
@@ -163,9 +316,10 @@ void verify(const Shape &s, const std::vector<Object> &objects) {
         lo_row = std::min(lo_row, o.row);
         hi_row = std::max(hi_row, o.row);
         if (o.row < s.row_lo || o.row > s.row_hi) die(n, at(o) + " lies outside the level's rows");
-        bool col_ok = (o.col >= 1 && o.col <= LAST_OBJECT_COL) || (n == 3 && o.code == 16 && o.row == 233 && o.col == 32);
+        // A given object may stand in column 32: the export writes it into column 0 of the next row.
+        bool col_ok = (o.col >= 1 && o.col <= LAST_OBJECT_COL) || (o.given && o.col == LEVEL_COLS);
         if (!col_ok) die(n, at(o) + " lies outside the columns objects use");
-        if (reserved_row(n, o.row) && !o.fixed) die(n, at(o) + " is in a row whose contents are given");
+        if (o.row == s.given_row && !o.given) die(n, at(o) + " is in a row whose contents are given");
         if (o.kind != BLOCK && o.row > LAST_ENEMY_ROW) die(n, at(o) + " is in view when the level starts");
         if (o.kind == BLOCK) {
             if (o.code != CELL_BLOCK) die(n, at(o) + " has code " + std::to_string(o.code));
@@ -198,7 +352,7 @@ void verify(const Shape &s, const std::vector<Object> &objects) {
 // then walkers, each placed only where it keeps the level fair.
 class Builder {
 public:
-    Builder(const Shape &s, unsigned seed) : s_(s), rng_(seed), objects_(fixed_objects(s.number)) {}
+    Builder(const Shape &s, unsigned seed) : s_(s), dice_(seed), objects_(s.given) {}
 
     std::vector<Object> build() {
         place_blocks();
@@ -210,20 +364,15 @@ public:
     }
 
 private:
-    using Pattern = std::vector<std::pair<int, int>>;  // (row offset, column) of each block
-
     const Shape &s_;
-    std::mt19937 rng_;
+    Dice dice_;
     std::vector<Object> objects_;
 
-    // mt19937 gives the same numbers everywhere, but the standard library's
-    // distributions and shuffle do not, so the levels use only its raw output.
-    int roll(int lo, int hi) { return lo + static_cast<int>(rng_() % static_cast<unsigned>(hi - lo + 1)); }
+    int roll(int lo, int hi) { return dice_.roll(lo, hi); }
     template <typename T>
     void shuffle(std::vector<T> &v) {
-        for (int i = static_cast<int>(v.size()) - 1; i > 0; --i) std::swap(v[i], v[roll(0, i)]);
+        dice_.shuffle(v);
     }
-    bool chance(int percent) { return roll(1, 100) <= percent; }
 
     int count_of(Kind k) const {
         return static_cast<int>(std::count_if(objects_.begin(), objects_.end(), [k](const Object &o) { return o.kind == k; }));
@@ -249,7 +398,7 @@ private:
         for (const Object &o : extra) {
             if (o.kind == BLOCK && leaves_slit(o)) return false;
             if (o.row < s_.row_lo || o.row > s_.row_hi || o.col < 1 || o.col > LAST_OBJECT_COL) return false;
-            if (reserved_row(s_.number, o.row)) return false;
+            if (o.row == s_.given_row) return false;
             if (o.row <= PLAYER_ROW + 4 && o.row + 4 >= PLAYER_ROW && o.col <= PLAYER_COL && o.col + 4 >= PLAYER_COL)
                 return false;
             for (const Object &p : all)
@@ -261,101 +410,9 @@ private:
         return true;
     }
 
-    // ---- Block patterns: each returns n blocks; the top row offset is 0. ----
-
-    // Walls from both sides with an opening somewhere between them.
-    Pattern gate(int n) {
-        for (;;) {
-            int left = roll(0, n), right = n - left;
-            int right_end = roll(27, 28);
-            int open_from = (1 + 4 * left) * CELL_SIZE;
-            int open_to = (right_end - 4 * (right - 1)) * CELL_SIZE;
-            if (right == 0) open_to = REACH_RIGHT;
-            if (open_to - open_from < 90) continue;
-            Pattern p;
-            for (int k = 0; k < left; ++k) p.push_back({0, 1 + 4 * k});
-            for (int k = 0; k < right; ++k) p.push_back({0, right_end - 4 * k});
-            return p;
-        }
-    }
-
-    // A wall from one side, its inner end sometimes bent down into a hook.
-    Pattern wall(int n, bool from_left) {
-        Pattern p;
-        int edge = from_left ? 1 : roll(27, 28);
-        for (int k = 0; k < n; ++k) p.push_back({0, from_left ? edge + 4 * k : edge - 4 * k});
-        if (n >= 3 && chance(35)) p.back().first = 4;
-        return p;
-    }
-
-    // A row of adjacent blocks standing free in the middle.
-    Pattern island(int n) {
-        Pattern p;
-        int first = roll(5, LAST_OBJECT_COL - 4 - 4 * (n - 1));
-        for (int k = 0; k < n; ++k) p.push_back({0, first + 4 * k});
-        return p;
-    }
-
-    // Columns of stacked blocks, two side by side in height, making lanes.
-    Pattern pillars(int n) {
-        Pattern p;
-        int a = roll(4, 9), b = roll(17, 22);
-        for (int k = 0; k < n; ++k) p.push_back({4 * (k / 2), k % 2 ? b : a});
-        return p;
-    }
-
-    // A square of four blocks.
-    Pattern bunker() {
-        int c = roll(6, 19);
-        return {{0, c}, {0, c + 4}, {4, c}, {4, c + 4}};
-    }
-
-    // Blocks stepping up across the level.
-    Pattern stairs(int n) {
-        bool up_right = chance(50);
-        int c = up_right ? roll(2, 6) : roll(LAST_OBJECT_COL - 5, LAST_OBJECT_COL - 1);
-        Pattern p;
-        for (int k = 0; k < n; ++k) p.push_back({4 * (n - 1 - k), up_right ? c + 5 * k : c - 5 * k});
-        return p;
-    }
-
-    // Loose blocks strewn over a band of rows: side by side they leave room
-    // for the ship between them, one above the other room to cross.
-    Pattern scatter(int n) {
-        for (;;) {
-            Pattern p;
-            for (int tries = 0; tries < 200 && static_cast<int>(p.size()) < n; ++tries) {
-                std::pair<int, int> b{roll(0, 8), roll(1, LAST_OBJECT_COL)};
-                bool apart = std::all_of(p.begin(), p.end(), [&](auto q) {
-                    return std::abs(q.first - b.first) >= 8 || std::abs(q.second - b.second) >= 9;
-                });
-                if (apart) p.push_back(b);
-            }
-            if (static_cast<int>(p.size()) == n) return p;
-        }
-    }
-
-    // The level's character: which pattern a feature of n blocks becomes.
-    Pattern pattern(int index, int n) {
-        switch (s_.number) {
-            case 2:  // gates: a way through that moves from side to side
-                return n >= 3 ? gate(n) : island(n);
-            case 3:  // a zigzag: long walls from alternating sides
-                return n >= 4 ? wall(n, index % 2 == 0) : (n == 3 ? gate(n) : island(n));
-            case 4:  // a fortress of pillars and bunkers
-                if (n == 4 && chance(50)) return bunker();
-                return n >= 4 ? pillars(n) : stairs(n);
-            default:  // an asteroid field
-                return chance(30) && n <= 3 ? stairs(n) : scatter(n);
-        }
-    }
-
     // How many blocks each feature gets, bottom to top.
     std::vector<int> feature_sizes(int blocks) {
-        int lo = 2, hi = 5;
-        if (s_.number == 3) lo = 4, hi = 6;
-        if (s_.number == 4) lo = 4, hi = 6;
-        if (s_.number == 5) lo = 3, hi = 5;
+        const int lo = s_.feature_lo, hi = s_.feature_hi;
         std::vector<int> sizes;
         while (blocks > 0) {
             int n = std::min(blocks, roll(lo, hi));
@@ -379,7 +436,7 @@ private:
             const int target = s_.row_hi - span * f / (features - 1);
             bool placed = false;
             for (int attempt = 0; attempt < 4000 && !placed; ++attempt) {
-                Pattern p = pattern(f, sizes[f]);
+                Pattern p = s_.character(dice_, f, sizes[f]);
                 int top_offset = p[0].first, height = 0;
                 for (auto [dr, c] : p) top_offset = std::min(top_offset, dr);
                 for (auto &[dr, c] : p) height = std::max(height, dr -= top_offset);
@@ -454,7 +511,7 @@ private:
             if (r.count == 0) continue;
             std::vector<int> taken, free;
             for (const Object &o : objects_)
-                if (o.kind == k && o.fixed) taken.push_back(o.code);
+                if (o.kind == k && o.given) taken.push_back(o.code);
             for (int code : {r.lo, r.hi})
                 if (std::find(taken.begin(), taken.end(), code) == taken.end()) free.push_back(code);
             std::vector<int> middle;
@@ -466,7 +523,7 @@ private:
             std::sort(free.begin(), free.end());
             std::vector<Object *> open;
             for (Object &o : objects_)
-                if (o.kind == k && !o.fixed) open.push_back(&o);
+                if (o.kind == k && !o.given) open.push_back(&o);
             std::sort(open.begin(), open.end(), [](const Object *a, const Object *b) {
                 return a->row != b->row ? a->row > b->row : a->col < b->col;
             });
@@ -491,9 +548,7 @@ void write_text(const std::string &path, const std::string &text) {
 // The editor's starting point: only the cursor and the player anchor, every
 // row in full.
 void write_template(const std::string &dir) {
-    std::memset(static_cast<void *>(game.grid), 0, sizeof game.grid);
-    game.grid[CURSOR_ROW][CURSOR_COL] = CELL_CURSOR;
-    game.grid[PLAYER_ROW][PLAYER_COL] = CELL_PLAYER;
+    empty_level(game.grid);
     static char text[LONGEST_LEVEL_TEXT];
     write_text(dir + "/level1.txt", std::string(text, format_level_text(TEMPLATE_LAYOUT, game.grid, text)));
 }
@@ -501,9 +556,7 @@ void write_template(const std::string &dir) {
 // Lays the objects into the game grid where the export will find them (an
 // object in column 32 of row r stands in column 0 of row r + 1 of the text).
 void lay_out(const std::vector<Object> &objects) {
-    std::memset(static_cast<void *>(game.grid), 0, sizeof game.grid);
-    game.grid[CURSOR_ROW][CURSOR_COL] = CELL_CURSOR;
-    game.grid[PLAYER_ROW][PLAYER_COL] = CELL_PLAYER;
+    empty_level(game.grid);
     for (const Object &o : objects) {
         if (o.col == LEVEL_COLS)
             game.grid[o.row + 1][0] = o.code;
@@ -543,9 +596,8 @@ void check_written(const std::string &dir, int number, const std::vector<Object>
     LevelTextError error;
     if (!read_level_text(path.c_str(), number, values, error))
         die(number, path + ":" + std::to_string(error.line) + ": " + error.words);
-    std::vector<std::vector<int>> want(GRID_ROWS, std::vector<int>(GRID_COLS, CELL_EMPTY));
-    want[CURSOR_ROW][CURSOR_COL] = CELL_CURSOR;
-    want[PLAYER_ROW][PLAYER_COL] = CELL_PLAYER;
+    static LevelCells want;
+    empty_level(want);
     for (const Object &o : objects) want[o.row][o.col] = o.code;
     for (int k = 0; k < values.count; ++k) {
         int row, col;
@@ -558,9 +610,7 @@ void check_written(const std::string &dir, int number, const std::vector<Object>
 
 // The level as a load leaves it in the grid, for the game to play.
 void as_loaded(const std::vector<Object> &objects, LevelGrid &grid) {
-    std::memset(grid, 0, sizeof grid);
-    grid[CURSOR_ROW][CURSOR_COL] = CELL_CURSOR;
-    grid[PLAYER_ROW][PLAYER_COL] = CELL_PLAYER;
+    empty_level(grid);
     for (const Object &o : objects) grid[o.row][o.col] = o.code;
 }
 
@@ -568,18 +618,12 @@ void as_loaded(const std::vector<Object> &objects, LevelGrid &grid) {
 constexpr unsigned SEED_TRIES = 40;
 constexpr int PROOF_SEEDS = 20;
 
-void quiet_sound(const SoundCall &) {}
-
 }  // namespace
 
 int main(int argc, char **argv) {
     const std::string dir = argc > 1 ? argv[1] : "src/level";
-    // The game, headless, to play the levels by its own rules; nothing it
-    // draws is looked at.
-    set_sound_hook(quiet_sound);
-    pin_clock_seconds(0);
-    if (start_headless(MODE_TITLE) != START_OK) return 1;
-    set_clip_rect(game.back_buffer, 0, 0, -1, -1);
+    // The game, headless, to play the levels by its own rules.
+    if (start_unseen() != START_OK) return 1;
     static Snapshot title;
     save_snapshot(title);
 

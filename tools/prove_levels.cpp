@@ -60,8 +60,6 @@ struct Options {
     bool targets = false, quiet = false;
 };
 
-void quiet_sound(const SoundCall &) {}
-
 
 // ---- The picture ----------------------------------------------------------------------
 
@@ -126,7 +124,7 @@ bool draw_level(const std::string &path, const std::vector<RouteStep> &way, cons
     game.back_buffer = screen_buffer;
     vline(page, VIEW_W, 0, HEIGHT, makecol(80, 80, 80));  // the window's right edge
     for (size_t i = 1; i < way.size(); ++i)
-        line(page, way[i - 1].player_x + 16, way[i - 1].scroll_y + 270, way[i].player_x + 16, way[i].scroll_y + 270,
+        line(page, step_point(way[i - 1]).x, step_point(way[i - 1]).y, step_point(way[i]).x, step_point(way[i]).y,
              makecol(255, 255, 255));
     for (size_t i = 1; i < route.size(); ++i)
         line(page, route[i - 1].x, route[i - 1].y, route[i].x, route[i].y, makecol(0, 255, 0));
@@ -216,17 +214,12 @@ int main(int argc, char **argv) {
     if (!options.text.empty()) {
         LevelTextError error;
         if (!read_level_text(options.text.c_str(), options.level, text, error)) {
-            std::fprintf(stderr, "prove_levels: %s:%d: %s\n", options.text.c_str(), error.line, error.words);
+            print_level_text_error(options.text.c_str(), error);
             return 2;
         }
     }
 
-    set_sound_hook(quiet_sound);
-    pin_clock_seconds(0);
-    if (start_headless(MODE_TITLE) != START_OK) return 2;
-    // Nothing the provers play is looked at: drawing into an empty clip
-    // rectangle returns at once.
-    set_clip_rect(game.back_buffer, 0, 0, -1, -1);
+    if (start_unseen() != START_OK) return 2;
     auto title = std::make_unique<Snapshot>();
     save_snapshot(*title);
 

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <memory>
 
 #include "core/clock.h"
+#include "level/level_text.h"
 #include "world/world.h"
 
 namespace {
@@ -17,41 +19,34 @@ constexpr int32_t FRAME_LIMIT = 3600;  // a minute of play: a run still going th
 constexpr int BEAM = 6;
 constexpr int CHUNK = 6;
 
-void no_wait() {}
-const FramePlatform QUIET = {no_wait, no_wait, poll_held_keys};
 
 // Runs one frame at frame number `frame` of the level, the clock ticking from `second`.
 void play_frame(int64_t second, int32_t frame, int keys) {
     pin_clock_seconds(second + frame / FRAMES_PER_SECOND);
     hold_key_bits(keys);
-    run_frame(QUIET);
+    run_unseen_frame();
 }
 
 int32_t ship_row() { return (game.scroll_y + game.player_y) / CELL_SIZE; }
-LevelPoint ship_point() { return {ship_x() + 16, game.scroll_y + game.player_y + 20}; }
+LevelPoint ship_point() { return {ship_x() + BODY_W / 2, game.scroll_y + game.player_y + BODY_H / 2}; }
 
 // What a shot's owner is, where it stands in the level.
 std::string owner_text(const ShotRef &ref) {
     if (ref.table == ShotTable::NONE) return "an unknown shot";
-    const int32_t code = ref.table == ShotTable::WALKER         ? CELL_WALKER_FIRST + ref.owner
-                         : ref.table == ShotTable::RIGHT_TURRET ? CELL_RIGHT_TURRET_FIRST + ref.owner
-                                                                : CELL_LEFT_TURRET_FIRST + ref.owner;
-    const char *kind = ref.table == ShotTable::WALKER         ? "walker"
-                       : ref.table == ShotTable::RIGHT_TURRET ? "right-firing turret"
-                                                              : "left-firing turret";
+    const ShotTableFacts &facts = shot_table_facts(ref.table);
+    const int32_t code = facts.first_code + ref.owner;
+    const std::string kind = std::string(facts.owner_kind) + " " + std::to_string(code);
     for (int32_t r = 1; r < GRID_ROWS; ++r)
         for (int32_t c = 0; c < GRID_COLS; ++c)
-            if (game.grid[r][c] == code)
-                return std::string(kind) + " " + std::to_string(code) + " at (" + std::to_string(r) + ", " +
-                       std::to_string(c) + ")";
-    return std::string(kind) + " " + std::to_string(code);
+            if (game.grid[r][c] == code) return kind + " at (" + std::to_string(r) + ", " + std::to_string(c) + ")";
+    return kind;
 }
 
 // What blocks the way just above the ship's highest place.
 std::string walls_above(int32_t row, int32_t x) {
     std::string out;
     for (int32_t r = std::max(1, row - 5); r < row; ++r)
-        for (int32_t c = std::max(0, (x - 40) / CELL_SIZE); c <= std::min(GRID_COLS - 1, (x + 32) / CELL_SIZE); ++c) {
+        for (int32_t c = std::max(0, (x - 40) / CELL_SIZE); c <= std::min(GRID_COLS - 1, (x + BODY_W) / CELL_SIZE); ++c) {
             const int32_t code = game.grid[r][c];
             if (code == CELL_BLOCK || (code >= CELL_RIGHT_TURRET_FIRST && code <= CELL_LEFT_TURRET_LAST))
                 out += std::string(out.empty() ? "" : ", ") + (code == CELL_BLOCK ? "block" : "turret " + std::to_string(code)) +
@@ -59,6 +54,14 @@ std::string walls_above(int32_t row, int32_t x) {
         }
     return out.empty() ? "nothing in the cells above it" : out;
 }
+
+}  // namespace
+
+LevelPoint step_point(const RouteStep &step) {
+    return {step.player_x + BODY_W / 2, step.scroll_y + PLAYER_ROW * CELL_SIZE + BODY_H / 2};
+}
+
+namespace {
 
 double cpu_seconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
@@ -185,14 +188,8 @@ struct ReferenceResult {
 
 // Where each enemy shot slot was last fired, by frame.
 struct FiringLog {
-    int32_t walker[SHOT_SLOTS][WALKER_SLOTS];
-    int32_t right[SHOT_SLOTS][TURRET_SLOTS];
-    int32_t left[SHOT_SLOTS][TURRET_SLOTS];
-    int32_t &at(const ShotRef &r) {
-        return r.table == ShotTable::WALKER         ? walker[r.slot][r.owner]
-               : r.table == ShotTable::RIGHT_TURRET ? right[r.slot][r.owner]
-                                                    : left[r.slot][r.owner];
-    }
+    int32_t frame[std::size(ENEMY_SHOT_TABLES) + 1][SHOT_SLOTS][WALKER_SLOTS];
+    int32_t &at(const ShotRef &r) { return frame[static_cast<int>(r.table)][r.slot][r.owner]; }
 };
 
 ReferenceResult play_reference(const LevelStart &start, int64_t second, const std::vector<RouteStep> &way) {

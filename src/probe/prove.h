@@ -24,6 +24,8 @@ using LevelGrid = int32_t[GRID_ROWS][GRID_COLS];
 struct LevelPoint {
     int32_t x, y;
 };
+// Where a route step puts it.
+LevelPoint step_point(const RouteStep &step);
 
 // The game at a level's first frame: level n entered as the game's progression
 // enters it, from `title`, a snapshot of the game on its title screen. With

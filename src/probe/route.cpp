@@ -25,8 +25,6 @@ int polled_bits() {
            (key[KEY_DOWN] ? HOLD_DOWN : 0) | (key[KEY_SPACE] ? HOLD_SPACE : 0);
 }
 
-void no_wait() {}
-const FramePlatform QUIET = {no_wait, no_wait, poll_held_keys};
 
 // Everything the walls' pushes depend on: the view, the ship's offset, its
 // stored position (blocks above the ship's row test last frame's) and the keys
@@ -115,7 +113,7 @@ WayUp find_way_up(int64_t node_limit) {
         for (int move : MOVES) {
             put_ship(node.ship);
             hold_key_bits(move);
-            run_frame(QUIET);
+            run_unseen_frame();
             ++way.nodes;
             if (game.level_number != level) {  // the level ended in this frame: the ship stands where it was
                 nodes.push_back({{node.ship.scroll_y, node.ship.off_x, node.ship.x, node.ship.y, move}, at, node.g + 1});
