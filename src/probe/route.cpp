@@ -148,13 +148,14 @@ int RouteFollower::keys_for(int32_t scroll_y, int32_t player_x) {
     const std::vector<RouteStep> &route = *route_;
     const int32_t last = static_cast<int32_t>(route.size()) - 1;
     if (last < 1) return HOLD_UP;
-    // The nearest point ahead, in frames of travel: 10 pixels a frame up or
-    // down, 4 across.
+    // The nearest point, in frames of travel: 10 pixels a frame up or down, 4
+    // across; of equally near ones the furthest along, so that a ship between
+    // two points of a line that runs across moves on rather than back.
     constexpr int32_t LOOK_BACK = 30, LOOK_AHEAD = 60;
     int32_t nearest = at_, nearest_cost = INT32_MAX;
     for (int32_t j = std::max(0, at_ - LOOK_BACK); j <= std::min(last, at_ + LOOK_AHEAD); ++j) {
         const int32_t cost = 2 * std::abs(route[j].scroll_y - scroll_y) + 5 * std::abs(route[j].player_x - player_x);
-        if (cost < nearest_cost) nearest = j, nearest_cost = cost;
+        if (cost <= nearest_cost) nearest = j, nearest_cost = cost;
     }
     at_ = nearest;
     const RouteStep &next = route[std::min(last, at_ + 1)];

@@ -31,7 +31,7 @@ TEST_F(ProveTest, AnEmptyLevelIsClearedAtFullSpeedAndFair) {
     const LevelProof proof = prove(3);
     EXPECT_EQ(proof.search_cleared, 3);
     EXPECT_EQ(proof.search_frames, (std::vector<int32_t>{247, 247, 247}));
-    EXPECT_EQ(proof.reference_cleared, 3);
+    EXPECT_EQ(proof.cleared[REFERENCE_PLAYER], 3);
     EXPECT_TRUE(proof.deaths.empty());
     EXPECT_TRUE(proof.fair());
     EXPECT_TRUE(proof.stopped.empty());
@@ -44,7 +44,7 @@ TEST_F(ProveTest, AWallAcrossIsNamedAsWhatStopsTheShip) {
     for (int c = 1; c <= 29; c += 4) grid_[250][c] = CELL_BLOCK;
     const LevelProof proof = prove(2);
     EXPECT_EQ(proof.search_cleared, 0);
-    EXPECT_EQ(proof.reference_cleared, 0);
+    EXPECT_EQ(proof.cleared[REFERENCE_PLAYER], 0);
     EXPECT_EQ(proof.stopped.rfind("no way up through the walls: the ship gets no higher than row 254; above it: block at (250, ", 0), 0u)
         << proof.stopped;
 }
