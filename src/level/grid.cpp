@@ -21,10 +21,6 @@ int32_t code_after(int32_t lo, int32_t hi, int32_t first) {
 
 }  // namespace
 
-bool in_grid(int32_t row, int32_t col) { return row >= 0 && row < GRID_ROWS && col >= 0 && col < GRID_COLS; }
-
-int32_t cell_at(int32_t row, int32_t col) { return in_grid(row, col) ? game.grid[row][col] : CELL_EMPTY; }
-
 void seek_level(int32_t n) {
     if (n < 1 || n > LEVEL_COUNT) n = 1;
     game.level_reader = LEVEL_START[n];

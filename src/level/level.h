@@ -7,11 +7,13 @@
 #include <cstdint>
 
 #include "core/constants.h"
+#include "core/game_state.h"
 
-// Cell (row, col), or CELL_EMPTY for any place outside rows 0..288, columns 0..32.
-int32_t cell_at(int32_t row, int32_t col);
 // True when (row, col) lies in the grid.
-bool in_grid(int32_t row, int32_t col);
+inline bool in_grid(int32_t row, int32_t col) { return row >= 0 && row < GRID_ROWS && col >= 0 && col < GRID_COLS; }
+// Cell (row, col), or CELL_EMPTY for any place outside rows 0..288, columns 0..32.
+// Inline: the world's walk looks up every cell in view two or three times a frame.
+inline int32_t cell_at(int32_t row, int32_t col) { return in_grid(row, col) ? game.grid[row][col] : CELL_EMPTY; }
 
 // The reader shared by all loads: seek to a level's first value, then read on,
 // into the next level and, past the end of the table, zeros.

@@ -20,15 +20,30 @@ static void step_level_cell(int32_t code, int32_t col, int32_t row) {
         step_left_turret(code - CELL_LEFT_TURRET_FIRST, col, row);
 }
 
+namespace {
+const int32_t NO_CELLS[GRID_COLS] = {};  // what a row outside the grid reads
+
+const int32_t *grid_row(int32_t row) { return in_grid(row, 0) ? game.grid[row] : NO_CELLS; }
+}  // namespace
+
 void step_world() {
     reseed_random();
+    mark_walk(true);
     const int32_t first = game.top_row;  // the visited rows stay fixed even if a push moves the view
     for (int32_t i = first; i < first + VIEW_ROWS; ++i) {
+        const int32_t *level = grid_row(i);
+        const int32_t *screen = grid_row(i - game.top_row);  // kept in step with top_row
         for (int32_t j = 0; j < VIEW_COLS; ++j) {
+            // A cell empty both ways has nothing to do, and most are: one test
+            // passes them by, sure that no handler has moved the view since
+            // `screen` was taken.
+            if ((level[j] | screen[j]) == CELL_EMPTY) continue;
             // Screen-anchored lookups use top_row as it is now; cells outside the grid read empty.
             if (game.mode == MODE_PLAY && cell_at(i - game.top_row, j) == CELL_PLAYER) step_ship(j, i);
             step_level_cell(cell_at(i, j), j, i);
             if (game.mode == MODE_EDITOR && cell_at(i - game.top_row, j) == CELL_CURSOR) step_cursor(j, i);
+            screen = grid_row(i - game.top_row);
         }
     }
+    mark_walk(false);
 }

@@ -87,6 +87,7 @@ void step_turret(const TurretKind &kind, int32_t n, int32_t col, int32_t row) {
             shot.y = cy - game.scroll_y + TURRET_SHOT_MUZZLE_Y;
         }
     }
+    owner_shots_moved(kind.shots, n);
     draw_sprite_region(kind.sprite, cx, cy - game.scroll_y);
 }
 

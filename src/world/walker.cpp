@@ -89,5 +89,6 @@ void step_walker(int32_t k, int32_t col, int32_t row) {
             shot.y = body_y + WALKER_SHOT_DY;
         }
     }
+    owner_shots_moved(game.walker_shots, k);
     draw_walker(w.direction, body_x, body_y);
 }

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/constants.h"
+
 struct Shot;
 
 // Walks rows top_row..top_row+32, columns 0..32, running the handlers of each cell.
@@ -19,6 +21,13 @@ void step_walker(int32_t k, int32_t col, int32_t row);
 void step_right_turret(int32_t l, int32_t col, int32_t row);
 void step_left_turret(int32_t m, int32_t col, int32_t row);
 void step_cursor(int32_t col, int32_t row);
+
+// Blocks keep a box around each enemy owner's shots while a walk runs:
+// step_world says when its walk starts (true) and ends (false), and the walker
+// and turret handlers say when they have moved their owner's shots.
+void mark_walk(bool running);
+void owner_shots_moved(const Shot (&table)[SHOT_SLOTS][WALKER_SLOTS], int32_t k);
+void owner_shots_moved(const Shot (&table)[SHOT_SLOTS][TURRET_SLOTS], int32_t n);
 
 // True while an arrow key is held (the keyboard as last polled).
 bool held(int key_code);

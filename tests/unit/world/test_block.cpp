@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 #include "core/clock.h"
 #include "core/game_state.h"
@@ -81,6 +82,23 @@ TEST_F(Blocks, LiftWalkersTouchingThemAliveOrDeadAndTurnThemSideways) {
             seen.insert(game.walkers[0].direction);
         }
     EXPECT_EQ(seen, (std::set<int>{DIR_LEFT, DIR_RIGHT, DIR_DOWN}));
+}
+
+// In whole frames, a block finds enemy shots where they are now: one put into
+// it between frames (as a replay's set or a snapshot put back does) by an owner
+// never in view, and one that its turret, earlier in the walk, flies into it.
+TEST_F(Blocks, StopEnemyShotsWhereverTheyWereMovedSinceTheLastFrame) {
+    set_scroll_y(2000);
+    game.grid[220][10] = CELL_BLOCK;              // box at (100, 200)
+    game.grid[205][5] = CELL_RIGHT_TURRET_FIRST;  // walked before the block
+    run_frames(1);
+    Shot &dropped = game.walker_shots[3][7], &flown = game.right_turret_shots[3][0];
+    dropped = {SHOT_FLYING, 120, 220};
+    flown = {SHOT_FLYING, 95, 197};  // 2 right and 1 down a frame
+    run_frames(3);
+    EXPECT_EQ((std::tuple{dropped.state, flown.state, flown.x}), (std::tuple{SHOT_IDLE, SHOT_FLYING, 101}));
+    run_frames(1);
+    EXPECT_EQ(flown.state, SHOT_IDLE);  // at (103, 201)
 }
 
 // In whole frames: the blocks in view each hold the view back against Up, and lift a walker
