@@ -219,9 +219,10 @@ bool room_for_ship(const std::vector<Obstacle> &walls, int32_t x, int32_t scroll
 
 // The way up moved across by the player's line (and weave), step by step; where
 // the walls leave less room the line comes back towards the way, as far as it
-// must, and it bends by at most a ship's step a step, so that the ship can
-// follow it while it climbs.
+// must, and it bends by at most half a ship's step a step, so that the ship
+// follows it closely while it climbs and is back on the way before a wall.
 std::vector<RouteStep> player_line(const std::vector<RouteStep> &way, const Player &player) {
+    constexpr int32_t BEND = SHIP_STEP / 2;
     if (player.line == 0 && player.weave == 0) return way;
     const std::vector<Obstacle> walls = obstacles();
     const int32_t last = static_cast<int32_t>(way.size()) - 1;
@@ -247,8 +248,8 @@ std::vector<RouteStep> player_line(const std::vector<RouteStep> &way, const Play
     // from it than a neighbour allows, on the same side.
     auto limit = [&](int32_t i, int32_t from) {
         const int32_t s = shift[i], n = shift[from];
-        if (s > 0) shift[i] = std::max(0, std::min(s, n + SHIP_STEP));
-        if (s < 0) shift[i] = std::min(0, std::max(s, n - SHIP_STEP));
+        if (s > 0) shift[i] = std::max(0, std::min(s, n + BEND));
+        if (s < 0) shift[i] = std::min(0, std::max(s, n - BEND));
     };
     for (int32_t i = 1; i <= last; ++i) limit(i, i - 1);
     for (int32_t i = last - 1; i >= 0; --i) limit(i, i + 1);
@@ -270,7 +271,9 @@ struct FiringLog {
     int32_t &at(const ShotRef &r) { return frame[static_cast<int>(r.table)][r.slot][r.owner]; }
 };
 
-// A player that has not climbed for this long is stuck against a wall.
+// A player that has not climbed for WEDGED_FRAMES backs off for a few frames;
+// one that has not climbed for STUCK_FRAMES is stuck for good.
+constexpr int32_t WEDGED_FRAMES = 40, BACK_OFF_FRAMES = 4;
 constexpr int32_t STUCK_FRAMES = 300;
 
 PlayerResult play(const LevelStart &start, int64_t second, const std::vector<RouteStep> &line, const Player &player) {
@@ -300,7 +303,10 @@ PlayerResult play(const LevelStart &start, int64_t second, const std::vector<Rou
             if (k & HOLD_LEFT) player_x -= SHIP_STEP;
             if (k & HOLD_RIGHT) player_x += SHIP_STEP;
         }
-        const int keys = follower.keys_for(scroll_y, player_x);
+        int keys = follower.keys_for(scroll_y, player_x);
+        // Wedged against a wall for a while, a person backs off a little.
+        if (frame - climbed_at >= WEDGED_FRAMES && (frame - climbed_at) % WEDGED_FRAMES < BACK_OFF_FRAMES)
+            keys = (keys & ~HOLD_UP) | HOLD_DOWN;
         seen.back().keys = keys;
 
         std::memcpy(static_cast<void *>(&before), &game, sizeof game);
