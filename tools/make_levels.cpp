@@ -23,9 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "core/clock.h"
 #include "core/game_state.h"
-#include "core/sound.h"
 #include "level/level.h"
 #include "level/level_text.h"
 #include "probe/prove.h"
@@ -58,6 +56,15 @@ constexpr int REACH_RIGHT = 312;
 // Enemies stay out of the rows in view when a level starts, so the player gets
 // a moment before the first shot.
 constexpr int LAST_ENEMY_ROW = LEVEL_START_SCROLL_Y / CELL_SIZE - 1;
+
+// Enemies stand where their shots take at least this long to reach a ship
+// flying the shortest way up, or up to SHIP_WANDER pixels to either side of
+// it: longer than a person's reaction, with a margin for the ways the players
+// differ from it.
+constexpr int SAFE_FRAMES = 22;
+constexpr int SHIP_WANDER = 24;
+// A walker's shot leaves from below its feet and falls 5 pixels a frame.
+constexpr int WALKER_MUZZLE_X = 12, WALKER_MUZZLE_Y = 40, WALKER_SHOT_FALL = 5;
 
 // The builder's dice. mt19937 gives the same numbers everywhere, but the
 // standard library's distributions and shuffle do not, so the levels use only
@@ -348,25 +355,142 @@ void verify(const Shape &s, const std::vector<Object> &objects) {
             die(n, at(o) + " fires into a block");
 }
 
+// The level as a load leaves it in the grid, for the game to play.
+void as_loaded(const std::vector<Object> &objects, LevelGrid &grid) {
+    empty_level(grid);
+    for (const Object &o : objects) grid[o.row][o.col] = o.code;
+}
+
 // Builds one play level: block features spread up the climb, then turrets,
 // then walkers, each placed only where it keeps the level fair.
 class Builder {
 public:
-    Builder(const Shape &s, unsigned seed) : s_(s), dice_(seed), objects_(s.given) {}
+    Builder(const Shape &s, unsigned seed, const Snapshot &title) : s_(s), dice_(seed), objects_(s.given), title_(title) {}
 
+    // The walls first, then the enemies away from where the ship flies
+    // through them: turrets, settled again once they are walls themselves,
+    // then walkers.
     std::vector<Object> build() {
         place_blocks();
+        if (!find_corridor()) return objects_;  // no way up: not worth going on
         place_turrets(RIGHT_TURRET, s_.rights);
         place_turrets(LEFT_TURRET, s_.lefts);
+        for (int round = 0; round < 3 && find_corridor(); ++round)
+            if (!settle_turrets()) break;
         place_walkers();
         hand_out_codes();
         return objects_;
+    }
+
+    const std::vector<Object> &objects() const { return objects_; }
+
+    // Whether the level is worth proving: the walls leave a way up, and the
+    // given enemies, which cannot move, give a ship on the way itself warning.
+    bool worth_proving() const {
+        return !corridor_.empty() && std::none_of(objects_.begin(), objects_.end(), [&](const Object &o) {
+                   return o.given && endangers(o, REACTION_FRAMES, false);
+               });
+    }
+
+    // Moves the enemy with this code elsewhere in its band, where its shots
+    // take longer still to reach the corridor. False if it is given or finds
+    // no such place.
+    bool move_enemy(int code, int safe_frames) {
+        auto it = std::find_if(objects_.begin(), objects_.end(), [&](const Object &o) { return o.kind != BLOCK && o.code == code; });
+        if (it == objects_.end() || it->given) return false;
+        const Object old = *it;
+        objects_.erase(it);
+        const int top = old.kind == WALKER ? s_.row_lo : s_.row_lo + 20, bottom = std::min(s_.row_hi, LAST_ENEMY_ROW);
+        const int band = std::max(8, (bottom - top) / std::max(1, count_of(old.kind) + 1));
+        std::vector<Object> spots;
+        for (int r = std::max(top, old.row - band); r <= std::min(bottom, old.row + band); ++r)
+            for (int c = 1; c <= LAST_OBJECT_COL; ++c) spots.push_back({old.kind, r, c, old.code, false});
+        shuffle(spots);
+        for (const Object &o : spots)
+            if (fits({o}) && !endangers(o, safe_frames)) {
+                objects_.push_back(o);
+                return true;
+            }
+        objects_.push_back(old);
+        return false;
     }
 
 private:
     const Shape &s_;
     Dice dice_;
     std::vector<Object> objects_;
+    const Snapshot &title_;
+    std::vector<RouteStep> corridor_;  // the shortest way up through the walls so far
+
+    // ---- Where the ship flies ----------------------------------------------------
+
+    // The way up through the blocks and turrets placed so far, as the game finds it.
+    bool find_corridor() {
+        static LevelGrid grid;
+        as_loaded(objects_, grid);
+        LevelStart(title_, s_.number, &grid).enter(0);
+        WayUp way = find_way_up();
+        corridor_ = std::move(way.steps);
+        return way.found;
+    }
+
+    // True when a shot the enemy fires could reach a ship near the corridor in
+    // fewer than `safe_frames` frames: for every step of the way at which the
+    // enemy is in view, a shot fired then is flown by the handlers' rules
+    // against ships a little to either side of the way, a walker a little
+    // off its cell, as it walks.
+    bool endangers(const Object &enemy, int safe_frames, bool with_margins = true) const {
+        if (corridor_.empty() || enemy.kind == BLOCK) return false;
+        const int32_t last = static_cast<int32_t>(corridor_.size()) - 1;
+        const int32_t ship_y = PLAYER_ROW * CELL_SIZE;
+        for (int32_t i = 0; i <= last; ++i) {
+            const int32_t scroll = corridor_[i].scroll_y, top_row = scroll / CELL_SIZE;
+            if (enemy.row < top_row || enemy.row >= top_row + VIEW_ROWS) continue;
+            for (int32_t wander_x : {-30, -15, 0, 15, 30})
+                for (int32_t wander_y : {0, 20}) {
+                    if ((enemy.kind != WALKER || !with_margins) && (wander_x != 0 || wander_y != 0)) continue;
+                    const int32_t wander = with_margins ? SHIP_WANDER : 0;
+                    for (int32_t aside = -wander; aside <= wander; aside += std::max(1, wander / 2)) {
+                        int32_t x, y, dx = 0;
+                        if (enemy.kind == WALKER) {
+                            x = enemy.col * CELL_SIZE + wander_x + WALKER_MUZZLE_X;
+                            y = enemy.row * CELL_SIZE + wander_y - scroll + WALKER_MUZZLE_Y;
+                        } else {
+                            dx = enemy.kind == RIGHT_TURRET ? TURRET_SHOT_DX : -TURRET_SHOT_DX;
+                            x = enemy.col * CELL_SIZE + (enemy.kind == RIGHT_TURRET ? TURRET_SIZE : 0);
+                            y = enemy.row * CELL_SIZE - scroll + TURRET_SHOT_MUZZLE_Y;
+                        }
+                        for (int32_t t = 1; t < safe_frames && x <= VIEW_W && y <= VIEW_H; ++t) {
+                            const RouteStep &at = corridor_[std::min(last, i + t)];
+                            const int32_t drift = (at.keys & HOLD_UP ? 5 : 0) - (at.keys & HOLD_DOWN ? 5 : 0);
+                            x += dx;
+                            y += enemy.kind == WALKER ? WALKER_SHOT_FALL : TURRET_SHOT_DY;
+                            if (enemy.kind == RIGHT_TURRET) y += drift;
+                            const int32_t px = at.player_x + aside;
+                            if (px < x && x < px + BODY_BOX_W && ship_y < y && y < ship_y + BODY_BOX_H) return true;
+                            if (enemy.kind != RIGHT_TURRET) y += drift;
+                        }
+                    }
+                }
+        }
+        return false;
+    }
+
+    // Turrets that stand where the corridor now runs too close are placed again.
+    // True if one moved.
+    bool settle_turrets() {
+        bool moved = false;
+        for (const Object o : objects_)
+            if ((o.kind == RIGHT_TURRET || o.kind == LEFT_TURRET) && !o.given && endangers(o, SAFE_FRAMES)) {
+                auto it = std::find_if(objects_.begin(), objects_.end(), [&](const Object &p) {
+                    return p.kind == o.kind && p.row == o.row && p.col == o.col;
+                });
+                objects_.erase(it);
+                place_turret(o.kind, o.row - 8, o.row + 8);
+                moved = true;
+            }
+        return moved;
+    }
 
     int roll(int lo, int hi) { return dice_.roll(lo, hi); }
     template <typename T>
@@ -461,27 +585,34 @@ private:
     // on its firing side, where its shots are not spent on the wall.
     void place_turrets(Kind kind, const CodeRange &want) {
         const int todo = want.count - count_of(kind);
-        const int lo_col = kind == RIGHT_TURRET ? 1 : 15, hi_col = kind == RIGHT_TURRET ? 13 : LAST_OBJECT_COL;
         const int top = s_.row_lo + 20, bottom = std::min(s_.row_hi, LAST_ENEMY_ROW);
-        for (int t = 0; t < todo; ++t) {
-            const int band_lo = top + (bottom - top) * t / todo, band_hi = top + (bottom - top) * (t + 1) / todo;
-            std::vector<Object> beside, open;
-            for (int r = band_lo; r < band_hi; ++r)
-                for (int c = lo_col; c <= hi_col; ++c) {
-                    Object o{kind, r, c, 0, false};
-                    bool against_wall = std::any_of(objects_.begin(), objects_.end(), [&](const Object &b) {
-                        return b.kind == BLOCK && b.row == r && b.col + (kind == RIGHT_TURRET ? 4 : -4) == c;
-                    });
-                    (against_wall ? beside : open).push_back(o);
-                }
-            shuffle(beside);
-            shuffle(open);
-            beside.insert(beside.end(), open.begin(), open.end());
-            auto it = std::find_if(beside.begin(), beside.end(), [&](const Object &o) { return fits({o}); });
-            if (it == beside.end()) die(s_.number, std::string("no room for a ") + KIND_NAME[kind] + " in rows " +
-                                                       std::to_string(band_lo) + ".." + std::to_string(band_hi));
-            objects_.push_back(*it);
-        }
+        for (int t = 0; t < todo; ++t)
+            place_turret(kind, top + (bottom - top) * t / todo, top + (bottom - top) * (t + 1) / todo);
+    }
+
+    // One turret in rows band_lo..band_hi - 1: beside a wall if it can, and
+    // where its shots take long to reach the corridor if it can.
+    void place_turret(Kind kind, int band_lo, int band_hi) {
+        const int lo_col = kind == RIGHT_TURRET ? 1 : 15, hi_col = kind == RIGHT_TURRET ? 13 : LAST_OBJECT_COL;
+        band_lo = std::max(band_lo, s_.row_lo + 20);
+        band_hi = std::min(band_hi, std::min(s_.row_hi, LAST_ENEMY_ROW));
+        std::vector<Object> beside, open;
+        for (int r = band_lo; r < band_hi; ++r)
+            for (int c = lo_col; c <= hi_col; ++c) {
+                Object o{kind, r, c, 0, false};
+                bool against_wall = std::any_of(objects_.begin(), objects_.end(), [&](const Object &b) {
+                    return b.kind == BLOCK && b.row == r && b.col + (kind == RIGHT_TURRET ? 4 : -4) == c;
+                });
+                (against_wall ? beside : open).push_back(o);
+            }
+        shuffle(beside);
+        shuffle(open);
+        beside.insert(beside.end(), open.begin(), open.end());
+        auto it = std::find_if(beside.begin(), beside.end(), [&](const Object &o) { return fits({o}) && !endangers(o, SAFE_FRAMES); });
+        if (it == beside.end()) it = std::find_if(beside.begin(), beside.end(), [&](const Object &o) { return fits({o}); });
+        if (it == beside.end()) die(s_.number, std::string("no room for a ") + KIND_NAME[kind] + " in rows " +
+                                                   std::to_string(band_lo) + ".." + std::to_string(band_hi));
+        objects_.push_back(*it);
     }
 
     // One walker per band of rows, so they meet the player all the way up.
@@ -493,7 +624,8 @@ private:
             bool placed = false;
             for (int attempt = 0; attempt < 2000 && !placed; ++attempt) {
                 Object o{WALKER, roll(band_lo, band_hi - 1), roll(2, 26), 0, false};
-                if (fits({o})) {
+                // Away from the corridor, unless the band leaves no such place.
+                if (fits({o}) && (attempt >= 1500 || !endangers(o, SAFE_FRAMES))) {
                     objects_.push_back(o);
                     placed = true;
                 }
@@ -608,14 +740,26 @@ void check_written(const std::string &dir, int number, const std::vector<Object>
     }
 }
 
-// The level as a load leaves it in the grid, for the game to play.
-void as_loaded(const std::vector<Object> &objects, LevelGrid &grid) {
-    empty_level(grid);
-    for (const Object &o : objects) grid[o.row][o.col] = o.code;
-}
 
 // Seeds a level may be grown from, and the clock seconds it is proven for.
 constexpr unsigned SEED_TRIES = 40;
+// Times an unfair level's worst enemy is moved before the next seed is tried.
+constexpr int REPAIRS = 12;
+
+// Moves the enemy behind most of the family's unwarned deaths (or, when none
+// is unwarned, most deaths) somewhere its shots take longer to reach the
+// corridor, further each time it moves. False if no enemy could move.
+bool move_worst_shooter(Builder &builder, const LevelProof &proof, std::vector<int> &moves) {
+    std::vector<int> tally(CELL_CURSOR, 0);
+    for (const Death &d : proof.deaths)
+        if (d.shooter_code >= 0 && (proof.unwarned == 0 || d.unwarned())) ++tally[d.shooter_code];
+    for (;;) {
+        const int code = static_cast<int>(std::max_element(tally.begin(), tally.end()) - tally.begin());
+        if (tally[code] == 0) return false;
+        if (builder.move_enemy(code, SAFE_FRAMES + 6 * ++moves[code])) return true;
+        tally[code] = 0;
+    }
+}
 constexpr int PROOF_SEEDS = 20;
 
 }  // namespace
@@ -631,16 +775,33 @@ int main(int argc, char **argv) {
     for (const Shape &s : SHAPES) {
         for (unsigned attempt = 0;; ++attempt) {
             if (attempt == SEED_TRIES) die(s.number, "no seed tried gives a fair level");
-            std::vector<Object> objects = Builder(s, s.seed + attempt).build();
-            verify(s, objects);
-            check_text(s.number, objects);
-            static LevelGrid grid;
-            as_loaded(objects, grid);
-            const LevelProof proof = prove_level(LevelStart(title, s.number, &grid), PROOF_SEEDS, 0);
-            std::printf("level %d, seed %u: search %d/%d, reference player %d/%d, %zu deaths, %d unwarned%s%s\n", s.number,
-                        s.seed + attempt, proof.search_cleared, PROOF_SEEDS, proof.reference_cleared, PROOF_SEEDS,
-                        proof.deaths.size(), proof.unwarned, proof.stopped.empty() ? "" : ": ", proof.stopped.c_str());
-            if (proof.fair()) {
+            Builder builder(s, s.seed + attempt, title);
+            std::vector<Object> objects = builder.build();
+            if (!builder.worth_proving()) {
+                std::printf("level %d, seed %u: no way up, or one too close to a given enemy\n", s.number, s.seed + attempt);
+                continue;
+            }
+            std::vector<int> moves(CELL_CURSOR, 0);
+            bool fair = false;
+            for (int repair = 0; !fair; ++repair) {
+                verify(s, objects);
+                check_text(s.number, objects);
+                static LevelGrid grid;
+                as_loaded(objects, grid);
+                const LevelProof proof = prove_level(LevelStart(title, s.number, &grid), PROOF_SEEDS, 0);
+                std::printf("level %d, seed %u, repair %d: search %d/%d, reference player %d/%d, %s %d/%d; %s%s%s\n",
+                            s.number, s.seed + attempt, repair, proof.search_cleared, PROOF_SEEDS,
+                            proof.cleared[REFERENCE_PLAYER], PROOF_SEEDS, FAMILY[LATEST_PLAYER].name,
+                            proof.cleared[LATEST_PLAYER], PROOF_SEEDS, family_deaths_line(proof).c_str(),
+                            proof.stopped.empty() ? "" : ": ", proof.stopped.c_str());
+                std::fflush(stdout);
+                // No unwarned death at all, so that every few seeds of the 20 are fair too.
+                fair = proof.fair() && proof.unwarned == 0;
+                if (fair || repair == REPAIRS || proof.search_cleared < PROOF_SEEDS) break;
+                if (!move_worst_shooter(builder, proof, moves)) break;
+                objects = builder.objects();
+            }
+            if (fair) {
                 levels.push_back(std::move(objects));
                 break;
             }
