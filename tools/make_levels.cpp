@@ -27,6 +27,7 @@
 #include "level/level.h"
 #include "level/level_text.h"
 #include "probe/prove.h"
+#include "world/world.h"
 #include "shell/startup.h"
 
 namespace {
@@ -63,8 +64,6 @@ constexpr int LAST_ENEMY_ROW = LEVEL_START_SCROLL_Y / CELL_SIZE - 1;
 // differ from it.
 constexpr int SAFE_FRAMES = 22;
 constexpr int SHIP_WANDER = 24;
-// A walker's shot leaves from below its feet and falls 5 pixels a frame.
-constexpr int WALKER_MUZZLE_X = 12, WALKER_MUZZLE_Y = 40, WALKER_SHOT_FALL = 5;
 
 // The builder's dice. mt19937 gives the same numbers everywhere, but the
 // standard library's distributions and shuffle do not, so the levels use only
@@ -452,9 +451,10 @@ private:
                     const int32_t wander = with_margins ? SHIP_WANDER : 0;
                     for (int32_t aside = -wander; aside <= wander; aside += std::max(1, wander / 2)) {
                         int32_t x, y, dx = 0;
+                        const bool drift_first = enemy.kind != WALKER && turret_shots_drift_before_hit(enemy.kind == RIGHT_TURRET);
                         if (enemy.kind == WALKER) {
-                            x = enemy.col * CELL_SIZE + wander_x + WALKER_MUZZLE_X;
-                            y = enemy.row * CELL_SIZE + wander_y - scroll + WALKER_MUZZLE_Y;
+                            x = enemy.col * CELL_SIZE + wander_x + WALKER_SHOT_DX;
+                            y = enemy.row * CELL_SIZE + wander_y - scroll + WALKER_SHOT_DY;
                         } else {
                             dx = enemy.kind == RIGHT_TURRET ? TURRET_SHOT_DX : -TURRET_SHOT_DX;
                             x = enemy.col * CELL_SIZE + (enemy.kind == RIGHT_TURRET ? TURRET_SIZE : 0);
@@ -462,13 +462,13 @@ private:
                         }
                         for (int32_t t = 1; t < safe_frames && x <= VIEW_W && y <= VIEW_H; ++t) {
                             const RouteStep &at = corridor_[std::min(last, i + t)];
-                            const int32_t drift = (at.keys & HOLD_UP ? 5 : 0) - (at.keys & HOLD_DOWN ? 5 : 0);
+                            const int32_t drift = (at.keys & HOLD_UP ? KEY_DRIFT : 0) - (at.keys & HOLD_DOWN ? KEY_DRIFT : 0);
                             x += dx;
-                            y += enemy.kind == WALKER ? WALKER_SHOT_FALL : TURRET_SHOT_DY;
-                            if (enemy.kind == RIGHT_TURRET) y += drift;
+                            y += enemy.kind == WALKER ? WALKER_SHOT_SPEED : TURRET_SHOT_DY;
+                            if (drift_first) y += drift;
                             const int32_t px = at.player_x + aside;
                             if (px < x && x < px + BODY_BOX_W && ship_y < y && y < ship_y + BODY_BOX_H) return true;
-                            if (enemy.kind != RIGHT_TURRET) y += drift;
+                            if (!drift_first) y += drift;
                         }
                     }
                 }

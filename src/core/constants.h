@@ -94,8 +94,14 @@ constexpr int DEATH_FRAMES = 12;
 constexpr int WRECK_FRAMES = 3;
 
 // Enemies in general.
+constexpr int KEY_DRIFT = 5;            // Up and Down move enemy shots and animations by this much
 constexpr int ENEMY_FIRST_SLOT = 1;
 constexpr int ENEMY_LAST_SLOT = 19;
+
+// Walker shots: an idle one rides below the walker's feet; a flying one falls.
+constexpr int WALKER_SHOT_DX = 12;
+constexpr int WALKER_SHOT_DY = 40;
+constexpr int WALKER_SHOT_SPEED = 5;
 
 // Turrets.
 constexpr int TURRET_SIZE = 32;

@@ -9,7 +9,6 @@
 
 namespace {
 constexpr int32_t ANIM_TICKS = 5;   // an animation steps once its tick passes this
-constexpr int32_t KEY_DRIFT = 5;    // Up and Down move enemy shots and animations by this much
 constexpr int32_t TENS = 1;         // kills score on digit[1], the tens
 }  // namespace
 

@@ -8,9 +8,6 @@ namespace {
 constexpr int32_t WALKER_SPEED = 1;           // pixels per update, left, right or down
 constexpr int32_t WALKER_MARGIN_PUSH = 10;    // a bounce moves the walker this far inwards
 constexpr int32_t WALKER_POINTS = 5;
-constexpr int32_t WALKER_SHOT_SPEED = 5;
-constexpr int32_t WALKER_SHOT_DX = 12;        // idle shot below the walker's feet
-constexpr int32_t WALKER_SHOT_DY = 40;
 constexpr int32_t WRECK_SPEED = 5;
 
 void kill_walker(Walker &w) {
