@@ -7,12 +7,14 @@
 // own save_level_text, so the shipped texts are exactly what the editor would
 // export. Before anything is written the generator checks its own work (object
 // counts, codes, rows, overlaps) and stops with a message if a level breaks a
-// rule. Then it plays each level by the game's own rules (probe/prove.h): the
-// walls must leave the ship a way up, and the level must be fair, the search
-// clearing it for all 20 clock seeds and the reference player for at least 16
-// with at most a tenth of its deaths unwarned. A level that is not is grown
-// again from the next seed. After writing it reads each text back and checks
-// that a load puts every object where it was planned.
+// rule. Enemies are placed away from the corridor the ship flies through, so
+// that their shots take long to reach it. Then it plays each level by the
+// game's own rules (probe/prove.h): the walls must leave the ship a way up,
+// and the level must be fair for the whole family of players, with no death
+// unwarned. While it is not, the enemy behind most of its unfair deaths moves
+// further from the corridor; after a dozen moves the level is grown again from
+// the next seed. After writing it reads each text back and checks that a load
+// puts every object where it was planned. docs/levels.md tells the whole story.
 #include <algorithm>
 #include <array>
 #include <cstdio>
