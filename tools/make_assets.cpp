@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -21,6 +20,7 @@
 #include "assets/atlas.h"
 #include "core/constants.h"
 #include "png.h"
+#include "shell/startup.h"
 
 namespace {
 
@@ -992,11 +992,10 @@ bool save_picture(const char *path, BITMAP *b) {
 }  // namespace
 
 int main() {
-    if (install_allegro(SYSTEM_NONE, &errno, nullptr) != 0) {
+    if (!start_headless_library()) {
         std::fprintf(stderr, "make_assets: the library would not start\n");
         return 1;
     }
-    set_color_depth(32);
     mkdir("data", 0755);  // a fresh checkout may not have it yet
     mkdir("data/icons", 0755);
     BITMAP *sheet = make_sheet();

@@ -1,5 +1,5 @@
 // prove_levels: shows, by playing them, that the game's levels can be cleared
-// and are fair, with the game's own rules and clock.
+// and are fair to every player, with the game's own rules and clock.
 //
 //   prove_levels [--seeds N] [--first-second S] [--level N] [--text FILE]
 //                [--picture FILE] [--targets] [--quiet] [--verdict]
@@ -9,16 +9,22 @@
 // clock reads S, S+1, ... at the level's start and ticks a second every 60
 // frames, as in the real game. For each level it reports
 //   - the search: how many seeds it cleared, the frames it took (median,
-//     worst), the search nodes (chunks of frames tried) and the CPU time;
-//   - the reference player: the seeds it cleared, and for each death the
-//     warning it had, in frames from the killing shot's firing to the hit.
+//     worst), the frames played in all (the way up's and the family's
+//     included) and the CPU time;
+//   - the family of players (probe/prove.h): the seeds the reference player
+//     and the 18-frame player cleared, the family's deaths and how many of
+//     them were unwarned, from shots fired less than 12 frames before the hit;
+//     without --quiet, every player's clears and every death with its player,
+//     place, warning and shooter.
 // --text FILE proves a level text (in the editor's export layout) in place of
 // built-in level N. --picture FILE writes a PNG of the whole level with the
-// shortest way up (white), the search's route (green) and the reference
-// player's deaths (red); with several levels, FILE gets each level's number
-// before its extension. --targets makes the exit status 1 unless every level
-// meets the fairness targets below; otherwise it is 1 only when some level
-// cannot be cleared for any seed, and then it says where the search got stuck.
+// shortest way up (white), the search's route (green) and the family's deaths
+// by warning: unwarned in red, with a line back to the enemy that fired, under
+// 24 frames in orange, the rest in blue. With several levels, FILE gets each
+// level's number before its extension. --targets makes the exit status 1
+// unless every level meets the fairness targets of probe/prove.h; otherwise it
+// is 1 only when some level cannot be cleared for any seed, and then it says
+// where the search got stuck.
 // --verdict prints, in place of the table, one line a level: that it can be
 // cleared, with the seeds the search and the reference player cleared, or how
 // high the ship got and what stopped it (the editor's line after a save).
@@ -27,10 +33,10 @@
 // snapshot of the whole game: it follows the shortest way up, or waits, backs
 // off or steps aside, always firing, and keeps the candidates furthest along.
 //
-// The reference player stands for a person: it follows the shortest way up
-// and fires, holding Up whenever its way allows, but it decides on the screen
-// as it was 12 frames (200 ms) before, plus the keys it has pressed since. It
-// never dodges: a shot fired less than 12 frames before it hits is one that no
+// The players stand for people: each follows the shortest way up, or a line
+// beside it, holding Up whenever its way allows, but decides on the screen as
+// it was some frames before, plus the keys it has pressed since. None fires or
+// dodges: a shot fired less than 12 frames before it hits is one that no
 // person could have seen coming.
 #include <algorithm>
 #include <cerrno>
@@ -47,7 +53,6 @@
 #include "core/build_info.h"
 #include "core/clock.h"
 #include "core/game_state.h"
-#include "core/sound.h"
 #include "level/level_text.h"
 #include "probe/prove.h"
 #include "shell/startup.h"
@@ -62,8 +67,6 @@ struct Options {
     std::string text, picture;
     bool targets = false, quiet = false, verdict = false;
 };
-
-void quiet_sound(const SoundCall &) {}
 
 
 // ---- The picture ----------------------------------------------------------------------
@@ -87,13 +90,21 @@ bool draw_level(const std::string &path, const std::vector<RouteStep> &way, cons
     game.back_buffer = screen_buffer;
     vline(page, VIEW_W, 0, HEIGHT, makecol(80, 80, 80));  // the window's right edge
     for (size_t i = 1; i < way.size(); ++i)
-        line(page, way[i - 1].player_x + 16, way[i - 1].scroll_y + 270, way[i].player_x + 16, way[i].scroll_y + 270,
+        line(page, step_point(way[i - 1]).x, step_point(way[i - 1]).y, step_point(way[i]).x, step_point(way[i]).y,
              makecol(255, 255, 255));
     for (size_t i = 1; i < route.size(); ++i)
         line(page, route[i - 1].x, route[i - 1].y, route[i].x, route[i].y, makecol(0, 255, 0));
+    // The family's deaths, coloured by warning: unwarned ones in red, with a
+    // line back to the enemy that fired, so the unfair enemies stand out.
     for (const Death &d : deaths) {
-        line(page, d.where.x - 6, d.where.y - 6, d.where.x + 6, d.where.y + 6, makecol(255, 0, 0));
-        line(page, d.where.x - 6, d.where.y + 6, d.where.x + 6, d.where.y - 6, makecol(255, 0, 0));
+        const int colour = d.unwarned()                     ? makecol(255, 40, 40)
+                           : d.warning < 2 * REACTION_FRAMES ? makecol(255, 170, 0)
+                                                             : makecol(90, 200, 255);
+        if (d.unwarned() && d.shooter_at.x >= 0) line(page, d.shooter_at.x, d.shooter_at.y, d.where.x, d.where.y, colour);
+        if (d.unwarned())
+            circlefill(page, d.where.x, d.where.y, 5, colour);
+        else
+            circle(page, d.where.x, d.where.y, 4, colour);
     }
     const bool ok = write_png(path, page);
     destroy_bitmap(page);
@@ -110,29 +121,38 @@ std::string picture_path(const Options &o, int32_t level, bool several) {
 }
 
 void print_table(const std::vector<LevelProof> &reports, bool details) {
-    std::printf("%-6s | %-8s %-15s %-8s %-7s | %-9s %-7s %s\n", "level", "search", "frames med/max", "nodes", "cpu",
-                "reference", "deaths", "warned < 12 frames");
+    std::printf("%-6s | %-8s %-15s %-8s %-7s | %-9s %-9s | %-6s %s\n", "level", "search", "frames med/max", "played",
+                "cpu", "reference", FAMILY[LATEST_PLAYER].name, "deaths", "unwarned (< 12 frames)");
+    auto of = [](int n, int seeds) { return std::to_string(n) + "/" + std::to_string(seeds); };
     for (const LevelProof &r : reports) {
         std::vector<int32_t> f = r.search_frames;
         std::sort(f.begin(), f.end());
         const std::string frames = f.empty() ? "-" : std::to_string(f[f.size() / 2]) + " / " + std::to_string(f.back());
-        const std::string cleared = std::to_string(r.search_cleared) + "/" + std::to_string(r.seeds);
-        const std::string ref = std::to_string(r.reference_cleared) + "/" + std::to_string(r.seeds);
-        std::printf("%-6d | %-8s %-15s %-8lld %5.1f s | %-9s %-7zu %d\n", r.level, cleared.c_str(), frames.c_str(),
-                    static_cast<long long>(r.nodes), r.cpu, ref.c_str(), r.deaths.size(), r.unwarned);
+        const std::string unwarned =
+            std::to_string(r.unwarned) +
+            (r.deaths.empty() ? "" : " (" + std::to_string(r.unwarned * 100 / static_cast<int>(r.deaths.size())) + " %)");
+        std::printf("%-6d | %-8s %-15s %-8lld %5.1f s | %-9s %-14s | %-6zu %s\n", r.level,
+                    of(r.search_cleared, r.seeds).c_str(), frames.c_str(), static_cast<long long>(r.nodes), r.cpu,
+                    of(r.cleared[REFERENCE_PLAYER], r.seeds).c_str(), of(r.cleared[LATEST_PLAYER], r.seeds).c_str(),
+                    r.deaths.size(), unwarned.c_str());
     }
     if (!details) return;
-    for (const LevelProof &r : reports)
+    for (const LevelProof &r : reports) {
+        std::printf("level %d: cleared by", r.level);
+        for (int p = 0; p < FAMILY_SIZE; ++p)
+            std::printf("%s %s %s", p ? "," : "", FAMILY[p].name, of(r.cleared[p], r.seeds).c_str());
+        std::printf("; %s\n", family_deaths_line(r).c_str());
         for (const Death &d : r.deaths)
-            std::printf("level %d, second %lld: the reference player died at frame %d, %s warning, shot by %s\n", r.level,
-                        static_cast<long long>(d.second), d.frame,
+            std::printf("level %d, second %lld: %s died at frame %d at (%d, %d), %s warning, shot by %s\n", r.level,
+                        static_cast<long long>(d.second), FAMILY[d.player].name, d.frame, d.where.x, d.where.y,
                         d.warning < 0 ? "no known" : (std::to_string(d.warning) + " frames'").c_str(), d.shooter.c_str());
+    }
 }
 
 void print_verdict(const std::string &name, const LevelProof &p) {
     if (p.search_cleared > 0)
         std::printf("%s can be cleared: the search cleared it from %d of %d clock seeds, the reference player from %d\n",
-                    name.c_str(), p.search_cleared, p.seeds, p.reference_cleared);
+                    name.c_str(), p.search_cleared, p.seeds, p.cleared[REFERENCE_PLAYER]);
     else
         std::printf("%s cannot be cleared: %s\n", name.c_str(), p.stopped.c_str());
 }
@@ -214,17 +234,12 @@ int main(int argc, char **argv) {
     if (!options.text.empty()) {
         LevelTextError error;
         if (!read_level_text(options.text.c_str(), options.level, text, error)) {
-            std::fprintf(stderr, "prove_levels: %s:%d: %s\n", options.text.c_str(), error.line, error.words);
+            print_level_text_error(options.text.c_str(), error);
             return 2;
         }
     }
 
-    set_sound_hook(quiet_sound);
-    pin_clock_seconds(0);
-    if (start_headless(MODE_TITLE) != START_OK) return 2;
-    // Nothing the provers play is looked at: drawing into an empty clip
-    // rectangle returns at once.
-    set_clip_rect(game.back_buffer, 0, 0, -1, -1);
+    if (start_unseen() != START_OK) return 2;
     auto title = std::make_unique<Snapshot>();
     save_snapshot(*title);
 
@@ -269,8 +284,9 @@ int main(int argc, char **argv) {
         if (p.search_cleared == 0) ok = false;
         if (options.targets && !p.fair()) {
             std::printf("level %d misses a target: the search clears every seed, the reference player %d %% of them, "
-                        "at most %d %% of its deaths unwarned\n",
-                        p.level, REFERENCE_CLEARS_PERCENT, UNWARNED_DEATHS_PERCENT);
+                        "the player %s %d %%, and at most %d %% of the family's deaths are unwarned\n",
+                        p.level, REFERENCE_CLEARS_PERCENT, FAMILY[LATEST_PLAYER].name, LATEST_CLEARS_PERCENT,
+                        UNWARNED_DEATHS_PERCENT);
             ok = false;
         }
     }

@@ -77,9 +77,16 @@ constexpr int LAST_GAME_LEVEL = 5;
 constexpr int EDITOR_TEMPLATE_LEVEL = 1;
 constexpr int LEVEL_COUNT = 5;
 
+// The ship and walkers: 32 x 40 bodies, hit inside a box one larger, pushed
+// back in once their corner passes a margin of the window.
+constexpr int BODY_W = 32;
+constexpr int BODY_H = 40;
+constexpr int BODY_BOX_W = 33;
+constexpr int BODY_BOX_H = 41;
+constexpr int MARGIN_LEFT = 10;
+constexpr int MARGIN_RIGHT = 280;
+
 // Ship and player shots.
-constexpr int SHIP_MARGIN_RIGHT = 280;
-constexpr int SHIP_MARGIN_LEFT = 10;
 constexpr int SHIP_NO_FRAME = 3;        // after a reset: the ship is there but not drawn
 constexpr int PLAYER_FIRST_SLOT = 1;
 constexpr int PLAYER_LAST_SLOT = 20;
@@ -89,8 +96,14 @@ constexpr int DEATH_FRAMES = 12;
 constexpr int WRECK_FRAMES = 3;
 
 // Enemies in general.
+constexpr int KEY_DRIFT = 5;            // Up and Down move enemy shots and animations by this much
 constexpr int ENEMY_FIRST_SLOT = 1;
 constexpr int ENEMY_LAST_SLOT = 19;
+
+// Walker shots: an idle one rides below the walker's feet; a flying one falls.
+constexpr int WALKER_SHOT_DX = 12;
+constexpr int WALKER_SHOT_DY = 40;
+constexpr int WALKER_SHOT_SPEED = 5;
 
 // Turrets.
 constexpr int TURRET_SIZE = 32;

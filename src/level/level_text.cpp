@@ -115,6 +115,12 @@ bool read_fd(int fd, LevelTextReader &reader) {
 
 }  // namespace
 
+void empty_level(LevelCells &cells) {
+    std::memset(cells, 0, sizeof cells);
+    cells[CURSOR_ROW][CURSOR_COL] = CELL_CURSOR;
+    cells[PLAYER_ROW][PLAYER_COL] = CELL_PLAYER;
+}
+
 void layout_cell(const LevelLayout &l, int32_t k, int32_t &row, int32_t &col) {
     const int32_t first_line = l.last_col - l.first_col_line1 + 1, per_line = l.last_col - l.first_col + 1;
     if (k < first_line) {

@@ -53,6 +53,9 @@ constexpr int64_t LEVEL_TEXT_MAX_BYTES = 10 * 1024 * 1024;
 
 using LevelCells = int32_t[GRID_ROWS][GRID_COLS];
 
+// An empty level: every cell empty but the two anchors.
+void empty_level(LevelCells &cells);
+
 // The cell from which a text in `layout` takes its value k, 0-based.
 void layout_cell(const LevelLayout &layout, int32_t k, int32_t &row, int32_t &col);
 

@@ -4,10 +4,16 @@
 
 #include "core/clock.h"
 #include "reset/reset.h"
+#include "core/sound.h"
 #include "world/world.h"
 
 namespace {
 
+void no_wait() {}
+const FramePlatform UNSEEN = {no_wait, no_wait, poll_held_keys};
+void no_sound(const SoundCall &) {}
+
+// The one place that turns a table's name into the table.
 template <typename State>
 auto &shot_in(State &state, const ShotRef &ref) {
     switch (ref.table) {
@@ -17,16 +23,22 @@ auto &shot_in(State &state, const ShotRef &ref) {
     }
 }
 
-// Walker and left-firing turret shots drift with Up and Down after their ship
-// test, right-firing ones before it.
-bool drifts_after_test(ShotTable table) { return table != ShotTable::RIGHT_TURRET; }
-
 bool hit_ship(const ShotRef &ref, int32_t drift) {
     const Shot &shot = shot_at(ref);
-    const int32_t y = drifts_after_test(ref.table) ? shot.y - drift : shot.y;
+    const int32_t y = shot_table_facts(ref.table).drifts_before_hit ? shot.y : shot.y - drift;
     return in_ship_hit_box(shot.x, y);
 }
 }  // namespace
+
+StartStatus start_unseen() {
+    set_sound_hook(no_sound);
+    pin_clock_seconds(0);
+    const StartStatus status = start_headless(MODE_TITLE);
+    if (status == START_OK) set_clip_rect(game.back_buffer, 0, 0, -1, -1);
+    return status;
+}
+
+void run_unseen_frame() { run_frame(UNSEEN); }
 
 int32_t ship_x() {
     for (int32_t r = 0; r < VIEW_ROWS; ++r)
@@ -54,23 +66,37 @@ bool play_level(int32_t n) {
     return true;
 }
 
-const char *shot_table_name(ShotTable table) {
-    switch (table) {
-        case ShotTable::WALKER: return "walker_shots";
-        case ShotTable::RIGHT_TURRET: return "right_turret_shots";
-        case ShotTable::LEFT_TURRET: return "left_turret_shots";
-        default: return "none";
-    }
+const ShotTableFacts &shot_table_facts(ShotTable table) {
+    // The drift order is the handlers' own: turrets keep it in their table.
+    static const ShotTableFacts FACTS[] = {
+        {.name = "none", .owner_kind = "nothing", .first_code = CELL_EMPTY, .owners = 0, .drifts_before_hit = false},
+        {.name = "walker_shots",
+         .owner_kind = "walker",
+         .first_code = CELL_WALKER_FIRST,
+         .owners = WALKER_SLOTS,
+         .drifts_before_hit = false},
+        {.name = "right_turret_shots",
+         .owner_kind = "right-firing turret",
+         .first_code = CELL_RIGHT_TURRET_FIRST,
+         .owners = TURRET_SLOTS,
+         .drifts_before_hit = turret_shots_drift_before_hit(true)},
+        {.name = "left_turret_shots",
+         .owner_kind = "left-firing turret",
+         .first_code = CELL_LEFT_TURRET_FIRST,
+         .owners = TURRET_SLOTS,
+         .drifts_before_hit = turret_shots_drift_before_hit(false)},
+    };
+    return FACTS[static_cast<int>(table)];
 }
+
+const char *shot_table_name(ShotTable table) { return shot_table_facts(table).name; }
 
 const Shot &shot_at(const ShotRef &ref) { return shot_in(game, ref); }
 
 ShotRef find_ship_hit(int32_t drift) {
-    constexpr ShotTable TABLES[] = {ShotTable::WALKER, ShotTable::RIGHT_TURRET, ShotTable::LEFT_TURRET};
     for (int32_t wanted : {SHOT_FLYING, SHOT_IDLE}) {
-        for (ShotTable table : TABLES) {
-            const int32_t owners = table == ShotTable::WALKER ? WALKER_SLOTS : TURRET_SLOTS;
-            for (int32_t owner = 0; owner < owners; ++owner)
+        for (ShotTable table : ENEMY_SHOT_TABLES) {
+            for (int32_t owner = 0; owner < shot_table_facts(table).owners; ++owner)
                 for (int32_t slot = 0; slot < SHOT_SLOTS; ++slot) {
                     const ShotRef ref{table, slot, owner};
                     if (shot_at(ref).state == wanted && hit_ship(ref, drift)) return ref;
@@ -81,16 +107,11 @@ ShotRef find_ship_hit(int32_t drift) {
 }
 
 void find_fired_shots(const GameState &before, const GameState &after, std::vector<ShotRef> &fired) {
-    auto look = [&](ShotTable table, int32_t owners) {
+    for (ShotTable table : ENEMY_SHOT_TABLES)
         for (int32_t slot = 0; slot < SHOT_SLOTS; ++slot)
-            for (int32_t owner = 0; owner < owners; ++owner) {
+            for (int32_t owner = 0; owner < shot_table_facts(table).owners; ++owner) {
                 const ShotRef ref{table, slot, owner};
-                if (shot_in(before, ref).state != SHOT_FLYING &&
-                    shot_in(after, ref).state == SHOT_FLYING)
+                if (shot_in(before, ref).state != SHOT_FLYING && shot_in(after, ref).state == SHOT_FLYING)
                     fired.push_back(ref);
             }
-    };
-    look(ShotTable::WALKER, WALKER_SLOTS);
-    look(ShotTable::RIGHT_TURRET, TURRET_SLOTS);
-    look(ShotTable::LEFT_TURRET, TURRET_SLOTS);
 }

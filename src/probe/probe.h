@@ -12,6 +12,7 @@
 
 #include "core/game_state.h"
 #include "shell/shell.h"
+#include "shell/startup.h"
 
 // ---- Held keys --------------------------------------------------------------
 // (set_held_keys and poll_held_keys, the headless poll, are the shell's.)
@@ -20,6 +21,15 @@
 // the first 33 rows that holds CELL_PLAYER) plus its offset. Unlike player_x,
 // which the ship handler stores during the walk, it is up to date between frames.
 int32_t ship_x();
+
+// ---- Playing unseen ------------------------------------------------------------
+
+// The game headless on its title screen, for the tools that play it without
+// looking: no sound, the clock pinned at 0, and drawing clipped to nothing, so
+// that every draw returns at once.
+StartStatus start_unseen();
+// One frame of the game's own loop with the held keys; nothing is waited for.
+void run_unseen_frame();
 
 // ---- Snapshots ---------------------------------------------------------------
 
@@ -46,6 +56,17 @@ bool play_level(int32_t n);
 // ---- What ended play ------------------------------------------------------------
 
 enum class ShotTable { NONE, WALKER, RIGHT_TURRET, LEFT_TURRET };
+constexpr ShotTable ENEMY_SHOT_TABLES[] = {ShotTable::WALKER, ShotTable::RIGHT_TURRET, ShotTable::LEFT_TURRET};
+
+// What the probe knows of each shot table, in one place.
+struct ShotTableFacts {
+    const char *name;          // as the replay's dump names it; "none" for NONE
+    const char *owner_kind;    // "walker", "right-firing turret", ...
+    int32_t first_code;        // owner k stands in the grid as first_code + k
+    int32_t owners;
+    bool drifts_before_hit;    // its shots drift with the keys before the ship test
+};
+const ShotTableFacts &shot_table_facts(ShotTable table);
 const char *shot_table_name(ShotTable table);
 
 // An enemy shot slot: table, slot and owner, as in walker_shots[slot][owner].

@@ -1,11 +1,14 @@
 #include "probe/prove.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <memory>
 
 #include "core/clock.h"
+#include "level/level_text.h"
 #include "world/world.h"
 
 namespace {
@@ -17,41 +20,41 @@ constexpr int32_t FRAME_LIMIT = 3600;  // a minute of play: a run still going th
 constexpr int BEAM = 6;
 constexpr int CHUNK = 6;
 
-void no_wait() {}
-const FramePlatform QUIET = {no_wait, no_wait, poll_held_keys};
-
 // Runs one frame at frame number `frame` of the level, the clock ticking from `second`.
 void play_frame(int64_t second, int32_t frame, int keys) {
     pin_clock_seconds(second + frame / FRAMES_PER_SECOND);
     hold_key_bits(keys);
-    run_frame(QUIET);
+    run_unseen_frame();
 }
 
 int32_t ship_row() { return (game.scroll_y + game.player_y) / CELL_SIZE; }
-LevelPoint ship_point() { return {ship_x() + 16, game.scroll_y + game.player_y + 20}; }
+LevelPoint ship_point() { return {ship_x() + BODY_W / 2, game.scroll_y + game.player_y + BODY_H / 2}; }
+
+// Where a shot's owner stands in the grid: false when it stands nowhere.
+bool owner_cell(const ShotRef &ref, int32_t &row, int32_t &col) {
+    if (ref.table == ShotTable::NONE) return false;
+    const int32_t code = shot_table_facts(ref.table).first_code + ref.owner;
+    for (row = 1; row < GRID_ROWS; ++row)
+        for (col = 0; col < GRID_COLS; ++col)
+            if (game.grid[row][col] == code) return true;
+    return false;
+}
 
 // What a shot's owner is, where it stands in the level.
 std::string owner_text(const ShotRef &ref) {
     if (ref.table == ShotTable::NONE) return "an unknown shot";
-    const int32_t code = ref.table == ShotTable::WALKER         ? CELL_WALKER_FIRST + ref.owner
-                         : ref.table == ShotTable::RIGHT_TURRET ? CELL_RIGHT_TURRET_FIRST + ref.owner
-                                                                : CELL_LEFT_TURRET_FIRST + ref.owner;
-    const char *kind = ref.table == ShotTable::WALKER         ? "walker"
-                       : ref.table == ShotTable::RIGHT_TURRET ? "right-firing turret"
-                                                              : "left-firing turret";
-    for (int32_t r = 1; r < GRID_ROWS; ++r)
-        for (int32_t c = 0; c < GRID_COLS; ++c)
-            if (game.grid[r][c] == code)
-                return std::string(kind) + " " + std::to_string(code) + " at (" + std::to_string(r) + ", " +
-                       std::to_string(c) + ")";
-    return std::string(kind) + " " + std::to_string(code);
+    const ShotTableFacts &facts = shot_table_facts(ref.table);
+    const std::string kind = std::string(facts.owner_kind) + " " + std::to_string(facts.first_code + ref.owner);
+    int32_t r, c;
+    if (!owner_cell(ref, r, c)) return kind;
+    return kind + " at (" + std::to_string(r) + ", " + std::to_string(c) + ")";
 }
 
 // What blocks the way just above the ship's highest place.
 std::string walls_above(int32_t row, int32_t x) {
     std::string out;
     for (int32_t r = std::max(1, row - 5); r < row; ++r)
-        for (int32_t c = std::max(0, (x - 40) / CELL_SIZE); c <= std::min(GRID_COLS - 1, (x + 32) / CELL_SIZE); ++c) {
+        for (int32_t c = std::max(0, (x - 40) / CELL_SIZE); c <= std::min(GRID_COLS - 1, (x + BODY_W) / CELL_SIZE); ++c) {
             const int32_t code = game.grid[r][c];
             if (code == CELL_BLOCK || (code >= CELL_RIGHT_TURRET_FIRST && code <= CELL_LEFT_TURRET_LAST))
                 out += std::string(out.empty() ? "" : ", ") + (code == CELL_BLOCK ? "block" : "turret " + std::to_string(code)) +
@@ -59,6 +62,14 @@ std::string walls_above(int32_t row, int32_t x) {
         }
     return out.empty() ? "nothing in the cells above it" : out;
 }
+
+}  // namespace
+
+LevelPoint step_point(const RouteStep &step) {
+    return {step.player_x + BODY_W / 2, step.scroll_y + PLAYER_ROW * CELL_SIZE + BODY_H / 2};
+}
+
+namespace {
 
 double cpu_seconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
@@ -174,44 +185,116 @@ SearchResult search(const LevelStart &start, int64_t second, const std::vector<R
     return result;
 }
 
-// ---- The reference player ------------------------------------------------------------
+// ---- The family of players ------------------------------------------------------------
 
-struct ReferenceResult {
+// How far from its way a player's line may lie where the walls leave room: the
+// ship's body, a little apart from every block and live turret and inside the
+// window's margins, all along the steps around.
+constexpr int32_t WALL_GAP = 2;
+constexpr int32_t ROOM_STEPS = 6;  // steps either side, 60 pixels at full climb
+
+struct Obstacle {
+    int32_t x0, y0, x1, y1;
+};
+
+std::vector<Obstacle> obstacles() {
+    std::vector<Obstacle> out;
+    for (int32_t r = 1; r < GRID_ROWS; ++r)
+        for (int32_t c = 0; c < GRID_COLS; ++c) {
+            const int32_t code = game.grid[r][c], x = c * CELL_SIZE, y = r * CELL_SIZE;
+            if (code == CELL_BLOCK) out.push_back({x, y, x + BLOCK_BOX - 1, y + BLOCK_BOX - 1});
+            if (code >= CELL_RIGHT_TURRET_FIRST && code <= CELL_LEFT_TURRET_LAST)
+                out.push_back({x, y, x + TURRET_SIZE, y + TURRET_SIZE});
+        }
+    return out;
+}
+
+bool room_for_ship(const std::vector<Obstacle> &walls, int32_t x, int32_t scroll_y) {
+    if (x < MARGIN_LEFT || x > MARGIN_RIGHT) return false;
+    const int32_t y = scroll_y + PLAYER_ROW * CELL_SIZE;
+    return std::none_of(walls.begin(), walls.end(), [&](const Obstacle &o) {
+        return x - WALL_GAP < o.x1 && o.x0 < x + BODY_W + WALL_GAP && y - WALL_GAP < o.y1 && o.y0 < y + BODY_H + WALL_GAP;
+    });
+}
+
+// The way up moved across by the player's line (and weave), step by step; where
+// the walls leave less room the line comes back towards the way, as far as it
+// must, and it bends by at most half a ship's step a step, so that the ship
+// follows it closely while it climbs and is back on the way before a wall.
+std::vector<RouteStep> player_line(const std::vector<RouteStep> &way, const Player &player) {
+    constexpr int32_t BEND = SHIP_STEP / 2;
+    if (player.line == 0 && player.weave == 0) return way;
+    const std::vector<Obstacle> walls = obstacles();
+    const int32_t last = static_cast<int32_t>(way.size()) - 1;
+    std::vector<int32_t> shift(way.size(), 0);
+    for (int32_t i = 0; i <= last; ++i) {
+        int32_t want = player.line;
+        if (player.weave_steps > 0) {
+            constexpr double TURN = 6.283185307179586;
+            want += static_cast<int32_t>(std::lround(player.weave * std::sin(TURN * i / player.weave_steps)));
+        }
+        const int32_t towards = want > 0 ? -1 : 1;
+        for (int32_t s = want; s != 0; s += towards * std::min(std::abs(s), SHIP_STEP)) {
+            bool room = true;
+            for (int32_t j = std::max(0, i - ROOM_STEPS); j <= std::min(last, i + ROOM_STEPS) && room; ++j)
+                room = room_for_ship(walls, way[j].player_x + s, way[j].scroll_y);
+            if (room) {
+                shift[i] = s;
+                break;
+            }
+        }
+    }
+    // Towards the way as early and as late as the bends need: never further
+    // from it than a neighbour allows, on the same side.
+    auto limit = [&](int32_t i, int32_t from) {
+        const int32_t s = shift[i], n = shift[from];
+        if (s > 0) shift[i] = std::max(0, std::min(s, n + BEND));
+        if (s < 0) shift[i] = std::min(0, std::max(s, n - BEND));
+    };
+    for (int32_t i = 1; i <= last; ++i) limit(i, i - 1);
+    for (int32_t i = last - 1; i >= 0; --i) limit(i, i + 1);
+    std::vector<RouteStep> line = way;
+    for (int32_t i = 0; i <= last; ++i) line[i].player_x += shift[i];
+    return line;
+}
+
+struct PlayerResult {
+    int32_t frames = 0;  // played
     bool cleared = false;
-    int32_t frames = 0;
     bool died = false;
     Death death;
 };
 
 // Where each enemy shot slot was last fired, by frame.
 struct FiringLog {
-    int32_t walker[SHOT_SLOTS][WALKER_SLOTS];
-    int32_t right[SHOT_SLOTS][TURRET_SLOTS];
-    int32_t left[SHOT_SLOTS][TURRET_SLOTS];
-    int32_t &at(const ShotRef &r) {
-        return r.table == ShotTable::WALKER         ? walker[r.slot][r.owner]
-               : r.table == ShotTable::RIGHT_TURRET ? right[r.slot][r.owner]
-                                                    : left[r.slot][r.owner];
-    }
+    int32_t frame[std::size(ENEMY_SHOT_TABLES) + 1][SHOT_SLOTS][WALKER_SLOTS];
+    int32_t &at(const ShotRef &r) { return frame[static_cast<int>(r.table)][r.slot][r.owner]; }
 };
 
-ReferenceResult play_reference(const LevelStart &start, int64_t second, const std::vector<RouteStep> &way) {
-    ReferenceResult result;
+// A player that has not climbed for WEDGED_FRAMES backs off for a few frames;
+// one that has not climbed for STUCK_FRAMES is stuck for good.
+constexpr int32_t WEDGED_FRAMES = 40, BACK_OFF_FRAMES = 4;
+constexpr int32_t STUCK_FRAMES = 300;
+
+PlayerResult play(const LevelStart &start, int64_t second, const std::vector<RouteStep> &line, const Player &player) {
+    PlayerResult result;
     static GameState before;
     static FiringLog fired_at;
     std::memset(&fired_at, 0xff, sizeof fired_at);  // -1: never fired
     std::vector<ShotRef> fired;
 
     start.enter(second);
-    RouteFollower follower(way);
+    RouteFollower follower(line);
     struct Seen {
         int32_t scroll_y, player_x;
         int keys;  // held in the frame that followed
     };
     std::vector<Seen> seen{{game.scroll_y, ship_x(), 0}};
-    for (int32_t frame = 0; frame < FRAME_LIMIT; ++frame) {
-        // The screen as it was REACTION_FRAMES ago, moved on by the keys pressed since.
-        const size_t from = seen.size() > REACTION_FRAMES ? seen.size() - 1 - REACTION_FRAMES : 0;
+    const size_t lag = static_cast<size_t>(player.lag);
+    int32_t highest = game.scroll_y, climbed_at = 0;
+    for (int32_t frame = 0; frame < FRAME_LIMIT && frame - climbed_at < STUCK_FRAMES; ++frame) {
+        // The screen as it was `lag` frames ago, moved on by the keys pressed since.
+        const size_t from = seen.size() > lag ? seen.size() - 1 - lag : 0;
         int32_t scroll_y = seen[from].scroll_y, player_x = seen[from].player_x;
         for (size_t h = from; h + 1 < seen.size(); ++h) {
             const int k = seen[h].keys;
@@ -220,27 +303,37 @@ ReferenceResult play_reference(const LevelStart &start, int64_t second, const st
             if (k & HOLD_LEFT) player_x -= SHIP_STEP;
             if (k & HOLD_RIGHT) player_x += SHIP_STEP;
         }
-        const int keys = follower.keys_for(scroll_y, player_x);
+        int keys = follower.keys_for(scroll_y, player_x);
+        // Wedged against a wall for a while, a person backs off a little.
+        if (frame - climbed_at >= WEDGED_FRAMES && (frame - climbed_at) % WEDGED_FRAMES < BACK_OFF_FRAMES)
+            keys = (keys & ~HOLD_UP) | HOLD_DOWN;
         seen.back().keys = keys;
 
         std::memcpy(static_cast<void *>(&before), &game, sizeof game);
         const int32_t drift = key_drift();
         play_frame(second, frame, keys);
+        ++result.frames;
         fired.clear();
         find_fired_shots(before, game, fired);
         for (const ShotRef &r : fired) fired_at.at(r) = frame;
         seen.push_back({game.scroll_y, ship_x(), 0});
+        if (game.scroll_y < highest) highest = game.scroll_y, climbed_at = frame;
 
         if (game.mode != MODE_PLAY) {
             const ShotRef killer = find_ship_hit(drift);
             const int32_t fired_frame = killer.table == ShotTable::NONE ? -1 : fired_at.at(killer);
+            int32_t row, col;
+            const LevelPoint shooter_at =
+                owner_cell(killer, row, col) ? LevelPoint{col * CELL_SIZE + BODY_W / 2, row * CELL_SIZE + BODY_H / 2}
+                                             : LevelPoint{-1, -1};
             result.died = true;
-            result.death = {second, frame, fired_frame < 0 ? -1 : frame - fired_frame, owner_text(killer), ship_point()};
+            const int32_t code = killer.table == ShotTable::NONE ? -1 : shot_table_facts(killer.table).first_code + killer.owner;
+            result.death = {0, second, frame, fired_frame < 0 ? -1 : frame - fired_frame, owner_text(killer), code,
+                            ship_point(), shooter_at};
             return result;
         }
         if (game.level_number != start.level()) {
             result.cleared = true;
-            result.frames = frame + 1;
             return result;
         }
     }
@@ -258,10 +351,11 @@ void LevelStart::enter(int64_t second) const {
             std::memcpy(&game.grid[r][1], &(*grid_)[r][1], LEVEL_COLS * sizeof(int32_t));
 }
 
-LevelProof prove_level(const LevelStart &start, int seeds, int64_t first_second) {
+LevelProof prove_level(const LevelStart &start, int seeds, int64_t first_second, const std::vector<Player> &family) {
     LevelProof proof;
     proof.level = start.level();
     proof.seeds = seeds;
+    proof.cleared.assign(family.size(), 0);
     const double cpu_start = cpu_seconds();
     start.enter(first_second);
     proof.way = find_way_up();
@@ -269,6 +363,8 @@ LevelProof prove_level(const LevelStart &start, int seeds, int64_t first_second)
     SearchResult best_failure;
     if (proof.way.found) {
         const std::vector<RouteStep> &way = proof.way.steps;
+        std::vector<std::vector<RouteStep>> lines;
+        for (const Player &player : family) lines.push_back(player_line(way, player));
         for (int i = 0; i < seeds; ++i) {
             const int64_t second = first_second + i;
             // Straight along the way up first; the whole beam only when that dies.
@@ -286,11 +382,15 @@ LevelProof prove_level(const LevelStart &start, int seeds, int64_t first_second)
             } else if (i == 0 || found.highest_row < best_failure.highest_row) {
                 best_failure = std::move(found);
             }
-            const ReferenceResult ref = play_reference(start, second, way);
-            if (ref.cleared) ++proof.reference_cleared;
-            if (ref.died) {
-                proof.deaths.push_back(ref.death);
-                if (ref.death.warning < REACTION_FRAMES) ++proof.unwarned;
+            for (size_t p = 0; p < family.size(); ++p) {
+                PlayerResult played = play(start, second, lines[p], family[p]);
+                proof.nodes += played.frames;
+                if (played.cleared) ++proof.cleared[p];
+                if (played.died) {
+                    played.death.player = static_cast<int>(p);
+                    proof.deaths.push_back(played.death);
+                    if (played.death.unwarned()) ++proof.unwarned;
+                }
             }
         }
     }
@@ -304,4 +404,24 @@ LevelProof prove_level(const LevelStart &start, int seeds, int64_t first_second)
                         "; the last shot to stop it came from " + owner_text(best_failure.killer);
     proof.cpu = cpu_seconds() - cpu_start;
     return proof;
+}
+
+std::string family_deaths_line(const LevelProof &proof) {
+    const int runs = proof.seeds * static_cast<int>(proof.cleared.size());
+    std::string line = "family: " + std::to_string(proof.deaths.size()) + " deaths in " + std::to_string(runs) +
+                       " runs, " + std::to_string(proof.unwarned) + " unwarned";
+    if (proof.deaths.empty()) return line;
+    line += " (" + std::to_string(proof.unwarned * 100 / static_cast<int>(proof.deaths.size())) + " %; fair is at most " +
+            std::to_string(UNWARNED_DEATHS_PERCENT) + " %)";
+    // The shooter of the most unwarned deaths, or of the most deaths when none is unwarned.
+    std::vector<std::pair<int, std::string>> tally;
+    for (const Death &d : proof.deaths) {
+        if (proof.unwarned > 0 && !d.unwarned()) continue;
+        auto it = std::find_if(tally.begin(), tally.end(), [&](const auto &t) { return t.second == d.shooter; });
+        if (it == tally.end()) tally.push_back({1, d.shooter});
+        else ++it->first;
+    }
+    const auto worst = std::max_element(tally.begin(), tally.end(),
+                                        [](const auto &a, const auto &b) { return a.first < b.first; });
+    return line + ", most " + (proof.unwarned > 0 ? "unwarned " : "") + "by " + worst->second;
 }

@@ -25,8 +25,6 @@ int polled_bits() {
            (key[KEY_DOWN] ? HOLD_DOWN : 0) | (key[KEY_SPACE] ? HOLD_SPACE : 0);
 }
 
-void no_wait() {}
-const FramePlatform QUIET = {no_wait, no_wait, poll_held_keys};
 
 // Everything the walls' pushes depend on: the view, the ship's offset, its
 // stored position (blocks above the ship's row test last frame's) and the keys
@@ -115,7 +113,7 @@ WayUp find_way_up(int64_t node_limit) {
         for (int move : MOVES) {
             put_ship(node.ship);
             hold_key_bits(move);
-            run_frame(QUIET);
+            run_unseen_frame();
             ++way.nodes;
             if (game.level_number != level) {  // the level ended in this frame: the ship stands where it was
                 nodes.push_back({{node.ship.scroll_y, node.ship.off_x, node.ship.x, node.ship.y, move}, at, node.g + 1});
@@ -150,13 +148,14 @@ int RouteFollower::keys_for(int32_t scroll_y, int32_t player_x) {
     const std::vector<RouteStep> &route = *route_;
     const int32_t last = static_cast<int32_t>(route.size()) - 1;
     if (last < 1) return HOLD_UP;
-    // The nearest point ahead, in frames of travel: 10 pixels a frame up or
-    // down, 4 across.
+    // The nearest point, in frames of travel: 10 pixels a frame up or down, 4
+    // across; of equally near ones the furthest along, so that a ship between
+    // two points of a line that runs across moves on rather than back.
     constexpr int32_t LOOK_BACK = 30, LOOK_AHEAD = 60;
     int32_t nearest = at_, nearest_cost = INT32_MAX;
     for (int32_t j = std::max(0, at_ - LOOK_BACK); j <= std::min(last, at_ + LOOK_AHEAD); ++j) {
         const int32_t cost = 2 * std::abs(route[j].scroll_y - scroll_y) + 5 * std::abs(route[j].player_x - player_x);
-        if (cost < nearest_cost) nearest = j, nearest_cost = cost;
+        if (cost <= nearest_cost) nearest = j, nearest_cost = cost;
     }
     at_ = nearest;
     const RouteStep &next = route[std::min(last, at_ + 1)];

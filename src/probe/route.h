@@ -33,8 +33,9 @@ struct WayUp {
 WayUp find_way_up(int64_t node_limit = 400000);
 
 // Steers along a route: for a ship at (scroll_y, player_x), the keys that take
-// it to the route's next point. It never looks back along the route, so a
-// ship that has passed a bend does not turn round for it.
+// it to the point after the route's nearest one. The nearest is sought from 30
+// steps behind the last one found to 60 ahead, so a ship pushed back by a wall
+// finds its place again, while one far past a bend does not turn round for it.
 class RouteFollower {
 public:
     explicit RouteFollower(const std::vector<RouteStep> &route) : route_(&route) {}

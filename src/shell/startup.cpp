@@ -156,16 +156,21 @@ StartStatus start_window(int mode) {
     return status;
 }
 
-StartStatus start_headless(int mode) {
+bool start_headless_library() {
     static bool library_up = false;
     if (!library_up) {
-        install_allegro(SYSTEM_NONE, &errno, nullptr);
+        if (install_allegro(SYSTEM_NONE, &errno, nullptr) != 0) return false;
         set_color_depth(32);
         // set_gfx_mode brings the default palette, which the score line's
         // colour comes from; without it the text would be drawn black.
         set_palette(default_palette);
         library_up = true;
     }
+    return true;
+}
+
+StartStatus start_headless(int mode) {
+    start_headless_library();
     std::memset(static_cast<void *>(&game), 0, sizeof game);
     return start_game_state(mode);
 }

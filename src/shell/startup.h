@@ -25,9 +25,12 @@ int scale_to_fit(int desktop_w, int desktop_h);
 // the game in `mode`. On failure the library is back in text mode and nothing is loaded.
 StartStatus start_window(int mode);
 
-// The library without a display or sound (installed once per process), memory
-// bitmaps and the default palette that a window would bring; then the game,
-// zeroed first, in `mode`. Pin the clock and set a sound hook before calling.
+// The library without a display or sound, in 32-bit colour with the default
+// palette that a window would bring; installed once per process. False if the
+// library would not start.
+bool start_headless_library();
+// That library and memory bitmaps, then the game, zeroed first, in `mode`.
+// Pin the clock and set a sound hook before calling.
 StartStatus start_headless(int mode);
 
 // The window's frame hooks, and the 60 Hz clock they keep from the end of

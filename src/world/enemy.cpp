@@ -9,9 +9,6 @@
 
 namespace {
 constexpr int32_t ANIM_TICKS = 5;   // an animation steps once its tick passes this
-constexpr int32_t KEY_DRIFT = 5;    // Up and Down move enemy shots and animations by this much
-constexpr int32_t SHIP_HIT_W = 33;  // enemy shots hit inside 33 x 41 from the ship's corner
-constexpr int32_t SHIP_HIT_H = 41;
 constexpr int32_t TENS = 1;         // kills score on digit[1], the tens
 }  // namespace
 
@@ -32,7 +29,7 @@ std::optional<int32_t> slot_to_fire(int32_t &fire_count, int32_t fire_interval, 
 }
 
 bool in_ship_hit_box(int32_t x, int32_t y) {
-    return point_in_box(x, y, game.player_x, game.player_y, SHIP_HIT_W, SHIP_HIT_H);
+    return point_in_box(x, y, game.player_x, game.player_y, BODY_BOX_W, BODY_BOX_H);
 }
 
 void hit_ship_if_touched(const Shot &shot) {

@@ -21,8 +21,8 @@ void step_ship(int32_t col, int32_t row) {
     game.player_y = cy + game.player_off_y - game.scroll_y;
 
     // Both margins test the position stored above; the fix shows in this frame's drawing only.
-    if (game.player_x > SHIP_MARGIN_RIGHT) game.player_off_x -= SHIP_MARGIN_PUSH;
-    if (game.player_x < SHIP_MARGIN_LEFT) game.player_off_x += SHIP_MARGIN_PUSH;
+    if (game.player_x > MARGIN_RIGHT) game.player_off_x -= SHIP_MARGIN_PUSH;
+    if (game.player_x < MARGIN_LEFT) game.player_off_x += SHIP_MARGIN_PUSH;
 
     const int32_t ship_x = cx + game.player_off_x;
     const int32_t ship_y = cy + game.player_off_y - game.scroll_y;

@@ -6,10 +6,7 @@
 namespace {
 
 constexpr int32_t TURRET_CONTACT = 33;    // the ship's corner strictly inside 33 x 33 is held back
-constexpr int32_t TURRET_HIT_W = 33;      // flying player shots kill inside 33 x 41, taller than the sprite
-constexpr int32_t TURRET_HIT_H = 41;
 constexpr int32_t TURRET_POINTS = 2;
-constexpr int32_t TURRET_SHOT_END = 320;  // a shot past this x or y is done
 
 // The two kinds of turret are one body; these are all their differences.
 struct TurretKind {
@@ -56,9 +53,10 @@ void step_turret(const TurretKind &kind, int32_t n, int32_t col, int32_t row) {
     if (point_in_box(game.player_x, game.player_y, t.x, t.y, TURRET_CONTACT, TURRET_CONTACT))
         push_ship_back({.left = true, .right = true, .up = true, .down = true});
 
-    // Only flying shots hurt a turret; each one inside the box counts.
+    // Only flying shots hurt a turret, inside a walker's box (taller than the
+    // turret); each one inside counts.
     for (const Shot &shot : game.player_shots) {
-        if (shot.state != SHOT_FLYING || !point_in_box(shot.x, shot.y, t.x, t.y, TURRET_HIT_W, TURRET_HIT_H)) continue;
+        if (shot.state != SHOT_FLYING || !point_in_box(shot.x, shot.y, t.x, t.y, BODY_BOX_W, BODY_BOX_H)) continue;
         t.explosion_x = t.x;
         t.explosion_y = t.y;
         t.exploding = ON;
@@ -75,7 +73,7 @@ void step_turret(const TurretKind &kind, int32_t n, int32_t col, int32_t row) {
         if (shot.state == SHOT_FLYING) {
             shot.y += TURRET_SHOT_DY;
             shot.x += kind.shot_dx;
-            if (shot.y > TURRET_SHOT_END || shot.x > TURRET_SHOT_END) shot.state = SHOT_IDLE;
+            if (shot.y > VIEW_H || shot.x > VIEW_W) shot.state = SHOT_IDLE;
             if (kind.drift_before_hit) {
                 shot.y += key_drift();
                 hit_ship_if_touched(shot);
@@ -94,6 +92,10 @@ void step_turret(const TurretKind &kind, int32_t n, int32_t col, int32_t row) {
 }
 
 }  // namespace
+
+bool turret_shots_drift_before_hit(bool right_firing) {
+    return (right_firing ? RIGHT_KIND : LEFT_KIND).drift_before_hit;
+}
 
 void step_right_turret(int32_t l, int32_t col, int32_t row) { step_turret(RIGHT_KIND, l, col, row); }
 void step_left_turret(int32_t m, int32_t col, int32_t row) { step_turret(LEFT_KIND, m, col, row); }

@@ -6,19 +6,9 @@
 
 namespace {
 constexpr int32_t WALKER_SPEED = 1;           // pixels per update, left, right or down
-constexpr int32_t WALKER_FLOOR_Y = 320;       // a walker heading down stops here
-constexpr int32_t WALKER_MARGIN_RIGHT = 280;
-constexpr int32_t WALKER_MARGIN_LEFT = 10;
 constexpr int32_t WALKER_MARGIN_PUSH = 10;    // a bounce moves the walker this far inwards
-constexpr int32_t WALKER_HIT_W = 33;          // player shots kill inside 33 x 41 from its corner
-constexpr int32_t WALKER_HIT_H = 41;
 constexpr int32_t WALKER_POINTS = 5;
-constexpr int32_t WALKER_SHOT_SPEED = 5;
-constexpr int32_t WALKER_SHOT_BOTTOM = 320;   // a shot below this is done
-constexpr int32_t WALKER_SHOT_DX = 12;        // idle shot below the walker's feet
-constexpr int32_t WALKER_SHOT_DY = 40;
 constexpr int32_t WRECK_SPEED = 5;
-constexpr int32_t WRECK_END_X = 320;
 
 void kill_walker(Walker &w) {
     w.death_x = w.x;
@@ -52,7 +42,7 @@ void step_walker(int32_t k, int32_t col, int32_t row) {
 
     if (w.wreck_active == ON) {
         w.wreck_x += WRECK_SPEED;
-        if (w.wreck_x > WRECK_END_X) w.wreck_active = OFF;
+        if (w.wreck_x > VIEW_W) w.wreck_active = OFF;
         if (++w.wreck_frame > WRECK_FRAMES) w.wreck_frame = 1;
         draw_wreck_frame(w.wreck_frame, w.wreck_x, w.wreck_y);
     }
@@ -67,16 +57,16 @@ void step_walker(int32_t k, int32_t col, int32_t row) {
 
     // Every player shot counts, idle ones at the ship's nose too, once per slot.
     for (const Shot &shot : game.player_shots)
-        if (point_in_box(shot.x, shot.y, w.x, w.y, WALKER_HIT_W, WALKER_HIT_H)) kill_walker(w);
+        if (point_in_box(shot.x, shot.y, w.x, w.y, BODY_BOX_W, BODY_BOX_H)) kill_walker(w);
 
     if (w.direction == DIR_LEFT) w.off_x -= WALKER_SPEED;
     if (w.direction == DIR_RIGHT) w.off_x += WALKER_SPEED;
-    if (w.direction == DIR_DOWN && w.y < WALKER_FLOOR_Y) w.off_y += WALKER_SPEED;
+    if (w.direction == DIR_DOWN && w.y < VIEW_H) w.off_y += WALKER_SPEED;  // down to the window's bottom edge
 
     // Both margins test the position stored above, before this update's step.
-    if (w.x > WALKER_MARGIN_RIGHT)
+    if (w.x > MARGIN_RIGHT)
         bounce(w, -WALKER_MARGIN_PUSH, DIR_RIGHT);
-    else if (w.x < WALKER_MARGIN_LEFT)
+    else if (w.x < MARGIN_LEFT)
         bounce(w, WALKER_MARGIN_PUSH, DIR_LEFT);
 
     if (auto slot = slot_to_fire(w.fire_count, w.fire_interval, w.next_slot))
@@ -87,7 +77,7 @@ void step_walker(int32_t k, int32_t col, int32_t row) {
         Shot &shot = game.walker_shots[s][k];
         if (shot.state == SHOT_FLYING) {
             shot.y += WALKER_SHOT_SPEED;
-            if (shot.y > WALKER_SHOT_BOTTOM) shot.state = SHOT_IDLE;
+            if (shot.y > VIEW_H) shot.state = SHOT_IDLE;
             hit_ship_if_touched(shot);
             shot.y += key_drift();
             draw_sprite_region(SPR_SHOT, shot.x, shot.y);

@@ -60,6 +60,9 @@ std::optional<int32_t> slot_to_fire(int32_t &fire_count, int32_t fire_interval, 
 void hit_ship_if_touched(const Shot &shot);
 // True when the point lies in the ship's box as the ship last stored it.
 bool in_ship_hit_box(int32_t x, int32_t y);
+// Whether the flying shots of right-firing (or left-firing) turrets drift with
+// the keys before their ship test; walker shots drift after it.
+bool turret_shots_drift_before_hit(bool right_firing);
 // A kill adds its points to the tens digit (carried next frame) when points
 // count, and plays the hit sound.
 void score_kill(int32_t points);

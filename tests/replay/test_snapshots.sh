@@ -8,13 +8,13 @@ source "$(dirname "$0")/common.sh"
 # that saves, wanders off (other keys, clock, fields, level, a dump that takes
 # the sounds) and comes back. Only the wandering's own dump lines may differ.
 cat >straight.txt <<'S'
-clock 7
+clock 1
 frames 1 S
 check
 events on
 frames 30 UP SPACE
 dump
-frames 40 UP LEFT SPACE
+frames 40 UP SPACE
 screenshot straight.bmp
 frames 260 UP RIGHT SPACE
 dump
@@ -23,7 +23,7 @@ awk '{ print } /^frames 30 UP SPACE/ {
   print "save here"; print "events off"; print "frames 50 DOWN SPACE"; print "clock 99"
   print "set player_off_x 40"; print "level 4"; print "frames 9 LEFT"; print "dump sounds"
   print "events on"; print "restore here" }
-  /^frames 40 UP LEFT SPACE/ { print "save there"; print "frames 3 RIGHT"; print "restore there" }' \
+  /^frames 40 UP SPACE/ { print "save there"; print "frames 3 RIGHT"; print "restore there" }' \
   straight.txt >wandering.txt
 "$replay" straight.txt >straight.out
 mv straight.bmp first.bmp
@@ -57,12 +57,12 @@ printf 'frames 1 S\nset score[3] 4\ncheck\nlevel 5\nframes 3 UP\nlevel 2\nframes
 # Events: the death names the flying shot that hit the ship, as it stood in the
 # frame before (which shot that is, for each table and its drift:
 # tests/unit/probe/test_probe.cpp); a level end names both levels; an export counts.
-printf 'clock 3\nframes 1 S\nevents on\nframes 400 UP\n' | "$replay" >death.json
+printf 'clock 3\nframes 1 S\nevents on\nframes 400 UP LEFT\n' | "$replay" >death.json
 read -r table slot owner x y px py < <(sed -E \
   's/.*"table":"([a-z_]+)","slot":([0-9]+),"owner":([0-9]+),"shot":\{"state":2,"x":(-?[0-9]+),"y":(-?[0-9]+)\},"player_x":(-?[0-9]+),"player_y":(-?[0-9]+)\}$/\1 \2 \3 \4 \5 \6 \7/' death.json)
 [ -n "$py" ] || fail "death event: $(cat death.json)"
 frame=$(sed -E 's/.*"frame":([0-9]+).*/\1/' death.json)
-printf 'clock 3\nframes 1 S\nframes %s UP\ndump %s[%s][%s] mode\n' "$((frame - 1))" "$table" "$slot" "$owner" | "$replay" >shot.json
+printf 'clock 3\nframes 1 S\nframes %s UP LEFT\ndump %s[%s][%s] mode\n' "$((frame - 1))" "$table" "$slot" "$owner" | "$replay" >shot.json
 [ "$(cat shot.json)" = "{\"$table[$slot][$owner]\":{\"state\":2,\"x\":$x,\"y\":$y},\"mode\":1}" ] ||
   fail "the named shot is not where the event says: $(cat shot.json)"
 printf 'frames 1 S\nlevel 5\nevents on\nset scroll_y 110\nset top_row 11\nframes 2 UP\n' | "$replay" >end.json
