@@ -151,8 +151,8 @@ void print_table(const std::vector<LevelProof> &reports, bool details) {
 
 void print_verdict(const std::string &name, const LevelProof &p) {
     if (p.search_cleared > 0)
-        std::printf("%s can be cleared: the search cleared it from %d of %d clock seeds, the reference player from %d\n",
-                    name.c_str(), p.search_cleared, p.seeds, p.cleared[REFERENCE_PLAYER]);
+        std::printf("%s can be cleared: the search cleared it from %d of %d clock seeds, the reference player from %d; %s\n",
+                    name.c_str(), p.search_cleared, p.seeds, p.cleared[REFERENCE_PLAYER], family_deaths_line(p).c_str());
     else
         std::printf("%s cannot be cleared: %s\n", name.c_str(), p.stopped.c_str());
 }

@@ -27,7 +27,7 @@ hold Shift_R 0.05
 proof_line 1 "mine.txt cannot be cleared: no way up through the walls"
 # Enter erases the first block (the first brush erases): a gap.
 hold Return 0.1 && hold Shift_R 0.05
-proof_line 2 "mine.txt can be cleared: the search cleared it from 20 of 20 clock seeds"
+proof_line 2 "mine.txt can be cleared: the search cleared it from 20 of 20 clock seeds, the reference player from 20; family: "
 # The block back (Space steps the brush to blocks): the wall again.
 hold space 0.25 && hold Return 0.1 && hold Shift_R 0.05
 proof_line 3 "mine.txt cannot be cleared"
