@@ -13,9 +13,10 @@
 // and the level must be fair for the whole family of players, with no death
 // unwarned, and then kill none of a dozen weaving players at other lags
 // unwarned either. While it is not, the enemy behind most of its unfair deaths
-// moves further from the corridor; after a dozen moves the level is grown again from
-// the next seed. After writing it reads each text back and checks that a load
-// puts every object where it was planned. docs/levels.md tells the whole story.
+// moves further from the corridor; after a dozen moves the level is grown
+// again from the next seed. After writing it reads each text back and checks
+// that a load puts every object where it was planned. docs/levels.md tells the
+// whole story.
 #include <algorithm>
 #include <array>
 #include <cstdio>
