@@ -11,10 +11,12 @@
 // that their shots take long to reach it. Then it plays each level by the
 // game's own rules (probe/prove.h): the walls must leave the ship a way up,
 // and the level must be fair for the whole family of players, with no death
-// unwarned. While it is not, the enemy behind most of its unfair deaths moves
-// further from the corridor; after a dozen moves the level is grown again from
-// the next seed. After writing it reads each text back and checks that a load
-// puts every object where it was planned. docs/levels.md tells the whole story.
+// unwarned, and then kill none of a dozen weaving players at other lags
+// unwarned either. While it is not, the enemy behind most of its unfair deaths
+// moves further from the corridor; after a dozen moves the level is grown
+// again from the next seed. After writing it reads each text back and checks
+// that a load puts every object where it was planned. docs/levels.md tells the
+// whole story.
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -66,6 +68,9 @@ constexpr int LAST_ENEMY_ROW = LEVEL_START_SCROLL_Y / CELL_SIZE - 1;
 // differ from it.
 constexpr int SAFE_FRAMES = 22;
 constexpr int SHIP_WANDER = 24;
+// How far aside of its cell a walker is taken as it walks, and two thirds of
+// that down.
+constexpr int WALKER_REACH = 30;
 
 // The builder's dice. mt19937 gives the same numbers everywhere, but the
 // standard library's distributions and shuffle do not, so the levels use only
@@ -396,7 +401,7 @@ public:
     // Moves the enemy with this code elsewhere in its band, where its shots
     // take longer still to reach the corridor. False if it is given or finds
     // no such place.
-    bool move_enemy(int code, int safe_frames) {
+    bool move_enemy(int code, int safe_frames, int walker_reach = WALKER_REACH) {
         auto it = std::find_if(objects_.begin(), objects_.end(), [&](const Object &o) { return o.kind != BLOCK && o.code == code; });
         if (it == objects_.end() || it->given) return false;
         const Object old = *it;
@@ -408,7 +413,7 @@ public:
             for (int c = 1; c <= LAST_OBJECT_COL; ++c) spots.push_back({old.kind, r, c, old.code, false});
         shuffle(spots);
         for (const Object &o : spots)
-            if (fits({o}) && !endangers(o, safe_frames)) {
+            if (fits({o}) && !endangers(o, safe_frames, true, walker_reach)) {
                 objects_.push_back(o);
                 return true;
             }
@@ -438,17 +443,17 @@ private:
     // True when a shot the enemy fires could reach a ship near the corridor in
     // fewer than `safe_frames` frames: for every step of the way at which the
     // enemy is in view, a shot fired then is flown by the handlers' rules
-    // against ships a little to either side of the way, a walker a little
-    // off its cell, as it walks.
-    bool endangers(const Object &enemy, int safe_frames, bool with_margins = true) const {
+    // against ships a little to either side of the way, a walker up to
+    // `reach` pixels aside of its cell, as it walks.
+    bool endangers(const Object &enemy, int safe_frames, bool with_margins = true, int reach = WALKER_REACH) const {
         if (corridor_.empty() || enemy.kind == BLOCK) return false;
         const int32_t last = static_cast<int32_t>(corridor_.size()) - 1;
         const int32_t ship_y = PLAYER_ROW * CELL_SIZE;
         for (int32_t i = 0; i <= last; ++i) {
             const int32_t scroll = corridor_[i].scroll_y, top_row = scroll / CELL_SIZE;
             if (enemy.row < top_row || enemy.row >= top_row + VIEW_ROWS) continue;
-            for (int32_t wander_x : {-30, -15, 0, 15, 30})
-                for (int32_t wander_y : {0, 20}) {
+            for (int32_t wander_x : {-reach, -reach / 2, 0, reach / 2, reach})
+                for (int32_t wander_y : {0, reach * 2 / 3}) {
                     if ((enemy.kind != WALKER || !with_margins) && (wander_x != 0 || wander_y != 0)) continue;
                     const int32_t wander = with_margins ? SHIP_WANDER : 0;
                     for (int32_t aside = -wander; aside <= wander; aside += std::max(1, wander / 2)) {
@@ -744,20 +749,40 @@ constexpr unsigned SEED_TRIES = 40;
 // Times an unfair level's worst enemy is moved before the next seed is tried.
 constexpr int REPAIRS = 12;
 
-// Moves the enemy behind most of the family's unwarned deaths (or, when none
-// is unwarned, most deaths) somewhere its shots take longer to reach the
-// corridor, further each time it moves. False if no enemy could move.
-bool move_worst_shooter(Builder &builder, const LevelProof &proof, std::vector<int> &moves) {
+// Moves the enemy behind most of the unwarned deaths (or, when none is
+// unwarned, most deaths) somewhere its shots take longer to reach the
+// corridor, further each time it moves, a walker judged as reaching
+// `walker_reach` pixels aside. False if no enemy could move.
+bool move_worst_shooter(Builder &builder, const std::vector<Death> &deaths, int walker_reach, std::vector<int> &moves) {
+    const bool any_unwarned = std::any_of(deaths.begin(), deaths.end(), [](const Death &d) { return d.unwarned(); });
     std::vector<int> tally(CELL_CURSOR, 0);
-    for (const Death &d : proof.deaths)
-        if (d.shooter_code >= 0 && (proof.unwarned == 0 || d.unwarned())) ++tally[d.shooter_code];
+    for (const Death &d : deaths)
+        if (d.shooter_code >= 0 && (!any_unwarned || d.unwarned())) ++tally[d.shooter_code];
     for (;;) {
         const int code = static_cast<int>(std::max_element(tally.begin(), tally.end()) - tally.begin());
         if (tally[code] == 0) return false;
-        if (builder.move_enemy(code, SAFE_FRAMES + 6 * ++moves[code])) return true;
+        if (builder.move_enemy(code, SAFE_FRAMES + 6 * ++moves[code], walker_reach)) return true;
         tally[code] = 0;
     }
 }
+
+// Players the family does not hold: 8 to 17 frames late, on the way and 15
+// pixels either side of it, each weaving 12 pixels either side at its own
+// pace. A walker walks as far as the time a player spends in view lets it, so
+// a level fair for the family's steady lines can still walk one onto a slower
+// or weaving ship. None of them may die unwarned either; a walker behind such
+// a death moves where even one walking twice as far aside could not reach the
+// corridor quickly.
+std::vector<Player> wanderers() {
+    std::vector<Player> out;
+    for (int lag : {8, 11, 14, 17})
+        for (int32_t line : {-15, 0, 15})
+            out.push_back({.name = "wanderer", .lag = lag, .line = line, .weave = 12,
+                           .weave_steps = 50 + 5 * static_cast<int32_t>(out.size())});
+    return out;
+}
+constexpr int WANDERER_WALKER_REACH = 2 * WALKER_REACH;
+
 constexpr int PROOF_SEEDS = 20;
 
 }  // namespace
@@ -795,8 +820,22 @@ int main(int argc, char **argv) {
                 std::fflush(stdout);
                 // No unwarned death at all, so that every few seeds of the 20 are fair too.
                 fair = proof.fair() && proof.unwarned == 0;
-                if (fair || repair == REPAIRS || proof.search_cleared < PROOF_SEEDS) break;
-                if (!move_worst_shooter(builder, proof, moves)) break;
+                if (!fair && (repair == REPAIRS || proof.search_cleared < PROOF_SEEDS)) break;
+                // Then the wanderers, only once the family finds the level fair.
+                std::vector<Death> wanderers_deaths;
+                if (fair) {
+                    wanderers_deaths = prove_level(LevelStart(title, s.number, &grid), PROOF_SEEDS, 0, wanderers()).deaths;
+                    const auto unwarned = std::count_if(wanderers_deaths.begin(), wanderers_deaths.end(),
+                                                        [](const Death &d) { return d.unwarned(); });
+                    std::printf("level %d: wanderers: %zu deaths, %ld unwarned\n", s.number, wanderers_deaths.size(),
+                                static_cast<long>(unwarned));
+                    fair = unwarned == 0;
+                    if (fair || repair == REPAIRS) break;
+                }
+                const bool moved = wanderers_deaths.empty()
+                                       ? move_worst_shooter(builder, proof.deaths, WALKER_REACH, moves)
+                                       : move_worst_shooter(builder, wanderers_deaths, WANDERER_WALKER_REACH, moves);
+                if (!moved) break;
                 objects = builder.objects();
             }
             if (fair) {
