@@ -101,8 +101,9 @@ WayUp find_way_up(int64_t node_limit) {
     };
     push(ship_now(), -1, 0);
     auto ship_row = [](const Ship &s) { return (s.scroll_y + s.y) / CELL_SIZE; };
-    way.highest_row = ship_row(ship_now());
-    way.highest_x = ship_x();
+    // Before its first frame the ship has not stored where it stands, so its
+    // highest place is taken from the frames the search plays.
+    way.highest_row = GRID_ROWS;
 
     int32_t goal = -1;
     while (!open.empty() && goal < 0 && way.nodes < node_limit) {
