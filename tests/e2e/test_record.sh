@@ -10,13 +10,14 @@ REPLAY=$BUILD/upshot-replay PICTURES=$BUILD/tests/window_pictures
 cd "$TMP"
 ln -s "$ROOT/data" data
 # A level of its own, so that the run dies whatever the shipped levels hold:
-# empty but for its anchors, with a row of walkers across the way a little
-# up, whose shots a ship that climbs to below them and waits meets for sure.
+# empty but for its anchors, with rows of walkers across the way from a
+# little up to far up, whose shots a ship that climbs below them and waits
+# meets for sure, however long the climb took.
 awk '{ sub(/\r$/, ""); out = ""
        for (i = 0; i < length($0) / 14; i++) {
          v = substr($0, 14 * i + 1, 14) + 0
          if (v != 1 && v != 1014) v = 0
-         if (NR == 240 && i % 4 == 3) v = 4 + int(i / 4)
+         if (NR <= 240 && (240 - NR) % 12 == 0 && NR > 100 && i % 4 == 3) v = 4 + (240 - NR) / 12 * 8 + int(i / 4)
          out = out sprintf("%-14s", " " v ",") }
        printf "%s\r\n", out }' "$ROOT/src/level/level4.txt" >mine.txt
 
