@@ -63,17 +63,31 @@ shown() {
 }
 
 start_x
+# until_recorded KEY FIELD TEST VALUE: holds KEY until the recording so far
+# shows FIELD passing [ FIELD TEST VALUE ] (a busy machine can drop a short
+# press: the game polls once a frame).
+until_recorded() {
+  local i got
+  xdotool keydown "$1"
+  for i in $(seq 40); do
+    sleep 0.25
+    got=$(awk -v f="$2" '{ print } END { print "dump " f }' run.txt | "$REPLAY" | sed -E 's/.*:(-?[0-9]+)\}$/\1/')
+    [ "$got" "$3" "$4" ] && break
+  done
+  xdotool keyup "$1"
+  [ "$got" "$3" "$4" ] || fail "$2 is $got after 10 s of $1"
+}
+
 watched window upshot "$TMP" --level mine.txt --record run.txt
-hold s
-# Up a little, then wait until the recording so far shows a death.
-hold Up 0.3
+until_recorded s mode -eq 2
+# Up to below the walkers, then wait until the recording so far shows a death.
+until_recorded Up top_row -le 236
 for i in $(seq 20); do
   sleep 0.5
   replay run.txt >events.txt
   grep -q '"event":"death"' events.txt && break
 done
-sleep 0.3
-hold s
+until_recorded s mode -eq 2
 xdotool keydown space
 hold Right 0.3
 hold Left 0.2
