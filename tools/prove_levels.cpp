@@ -157,7 +157,7 @@ void print_verdict(const std::string &name, const LevelProof &p) {
         std::printf("%s cannot be cleared: %s\n", name.c_str(), p.stopped.c_str());
 }
 
-// Installed as upshot-prove; built as prove_levels.
+// The name it was started by (upshot-prove, or the build tree's prove_levels link), set first in main.
 const char *program = "prove_levels";
 
 void print_usage(std::FILE *to) {
