@@ -1,8 +1,8 @@
 # The facts of the release, each written once in debian/: the version and the
 # date of the newest entry of debian/changelog, and the description in
 # debian/control. Read before project(), which takes the version:
-#   UPSHOT_VERSION       1.0.0, for project(), the package and --version
-#   UPSHOT_RELEASE_DATE  2026-12-07, for the manual pages and the AppStream release
+#   UPSHOT_VERSION       MAJOR.MINOR.PATCH, for project(), the package and --version
+#   UPSHOT_RELEASE_DATE  YYYY-MM-DD, for the manual pages and the AppStream release
 #   UPSHOT_SUMMARY       the synopsis, capitalised, for the AppStream summary
 #   UPSHOT_DESCRIPTION   the long description as AppStream <p> elements
 
