@@ -34,6 +34,9 @@ TEST(WorldReset, ReseedsRewritesEveryTableAndOnlyOnTheTitleStartsANewGame) {
         EXPECT_TRUE(grid_holds_level(title ? 2 : 4));
     }
     EXPECT_EQ(seen[0], seen[1]);
+    std::set<int> headings;
+    for (const Walker &w : game.walkers) headings.insert(w.direction);
+    EXPECT_EQ(headings, (std::set{DIR_LEFT, DIR_RIGHT, DIR_DOWN})) << "every heading drawn";
     EXPECT_NE(seen[1], seen[2]);
     // The order of the draws, pinned by a few of them at second 1234568 (d[202], drawn below 50, raised).
     const std::vector<int> &d = seen[2];

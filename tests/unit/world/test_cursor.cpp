@@ -9,7 +9,7 @@ struct Editor : GameIn<MODE_EDITOR> {
     }
 };
 
-TEST_F(Editor, HoldingEnterPlacesOncePerFrameAndEnemyNumberingStopsBelowTheNextRange) {
+TEST_F(Editor, HoldingEnterPlacesOncePerFrameNumberingStopsBelowTheNextRangeAndNothingLandsPastTheGrid) {
     game.brush = BRUSH_WALKER;
     run_frames(5, {KEY_ENTER});
     run_frames(1);  // the request of the last held frame is served by the next walk
@@ -21,6 +21,20 @@ TEST_F(Editor, HoldingEnterPlacesOncePerFrameAndEnemyNumberingStopsBelowTheNextR
         place(c.brush);
         place(c.brush, 10);  // the range is used up: nothing is written, the request is still served
         EXPECT_EQ((std::tuple{game.grid[257][1], game.grid[257][2], *c.next}), (std::tuple{c.last, 0, c.last + 1}));
+    }
+    // The grid's far corner takes the brush; a cursor one cell past either far
+    // edge writes nothing anywhere.
+    std::memcpy(game.grid, anchored_grid(), sizeof game.grid);  // no walker or turret to step
+    place(BRUSH_BLOCK, 310, 310);
+    EXPECT_EQ(game.grid[288][32], CELL_BLOCK);
+    static GameState before;
+    for (auto [off_x, off_y, row, col] : {std::array{320, 0, 257, 33}, std::array{0, 320, 289, 1}}) {
+        game.cursor_off_x = off_x, game.cursor_off_y = off_y, game.place_request = ON;
+        copy_of_game(before);
+        step_world();
+        EXPECT_EQ((std::pair{game.cursor_row, game.cursor_col}), (std::pair{row, col}));
+        game.cursor_row = before.cursor_row, game.cursor_col = before.cursor_col, game.place_request = ON;
+        EXPECT_TRUE(game_equals(before)) << "cursor at (" << row << ", " << col << ")";
     }
 }
 
