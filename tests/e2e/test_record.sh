@@ -3,8 +3,11 @@
 # game, Escape) and recorded with a level file; replayed headless, every
 # picture a second X client saw in the window is among the replay's
 # screenshots, frame by frame and in order, and so is every picture --watch
-# shows, whatever keys are pressed meanwhile. A recording cut by kill -9 replays; a changed level file and an
-# unwritable recording are refused before any window opens.
+# shows, whatever keys are held meanwhile. A recording cut by kill -9 replays;
+# one that outgrows the file size limit stops with one line and keeps its whole
+# lines; a changed level file and an unwritable recording are refused before
+# any window opens. Every wait is for the recording (or another file) to
+# change, watched with inotifywait, never for a time.
 source "$(dirname "$0")/lib.sh"
 REPLAY=$BUILD/upshot-replay PICTURES=$BUILD/tests/window_pictures
 cd "$TMP"
@@ -33,15 +36,68 @@ refused --record no/such/run.txt "no/such/run.txt: cannot be written: No such fi
 # replay FILE: the recording run headless with events on (after its level
 # line, which must come first) and the mode dumped before its last line.
 replay() { awk '!on && /^(clock|frames)/ { print "events on"; on = 1 } { print }' "$1" | sed '$i dump mode' | "$REPLAY"; }
+# recorded FIELD: its value after the frames of run.txt so far.
+recorded() { awk -v f="$1" '{ print } END { print "dump " f }' run.txt | "$REPLAY" | sed -E 's/.*:(-?[0-9]+)\}$/\1/'; }
+# frames_in FILE [FROM]: the frames its lines after line FROM hold.
+frames_in() { awk -v from="${2:-0}" 'NR > from && /^frames/ { n += $2 } END { print n + 0 }' "$1"; }
+# holds FILE LINES FRAMES: FILE holds at least so many lines and frames.
+holds() { [ "$(wc -l <"$1")" -ge "$2" ] && [ "$(frames_in "$1")" -ge "$3" ]; }
 
-# watched NAME PROGRAM ARGS...: the program's window watched until it closes.
+# until_changed PATH TEST...: runs TEST now and after every change to PATH (a
+# file, or a folder for the files in it) until it passes. The watch is set up
+# before the first test, so no change slips between a test and the wait; a
+# minute without any change fails.
+until_changed() {
+  local path=$1 line="" fd watcher
+  shift
+  exec {fd}< <(exec inotifywait -m -e modify,create,close_write "$path" 2>&1)
+  watcher=$!
+  until [ "$line" = "Watches established." ]; do read -r -u $fd line || fail "cannot watch $path: $line"; done
+  until "$@"; do
+    read -r -t 60 -u $fd line || { kill $watcher; fail "$path unchanged for a minute, waiting for: $*"; }
+  done
+  kill $watcher
+  exec {fd}<&-
+}
+
+# stroke KEY WORD [FILE]: holds KEY until the recording (run.txt) shows a frame
+# that held it (WORD in a frames line), then lets go until it shows a later
+# frame that did not. The recording ends a run of frames when the keys change
+# and every second, so a stroke lasts a second or so of play however slow the
+# machine, and is never lost between two polls.
+stroke() {
+  local rec=${3:-run.txt} from
+  from=$(wc -l <"$rec")
+  xdotool keydown "$1"
+  until_changed "$rec" seen_key "$rec" "$from" "$2" held
+  xdotool keyup "$1"
+  until_changed "$rec" seen_key "$rec" "$from" "$2" released
+}
+# seen_key FILE FROM WORD held|released; fails the test once 1200 frames went by unseen.
+seen_key() {
+  awk -v from="$2" -v key="$3" -v want="$4" 'NR > from && /^frames/ {
+        on = 0; for (i = 3; i <= NF; i++) on = on || $i == key
+        if (on) held = 1; else if (held) released = 1 }
+      END { exit want == "held" ? !held : !released }' "$1" && return
+  [ "$(frames_in "$1" "$2")" -le 1200 ] || fail "1200 frames went by and the recording shows $3 not $4"
+  return 1
+}
+# died_or_waited FROM: the recording shows a death, or 600 frames after line
+# FROM without one (then DIED is empty).
+died_or_waited() {
+  DIED=$(replay run.txt 2>/dev/null | grep -m1 '"event":"death"') && return
+  [ "$(frames_in run.txt "$1")" -ge 600 ]
+}
+
+# watched NAME PROGRAM ARGS...: the program's window watched until it closes,
+# from its first picture on.
 watched() {
   local name=$1
   shift
   start_game "$@"
   "$PICTURES" capture "$WIN" "$name.seen" &
   CAPTURE=$!
-  sleep 0.3
+  until_changed . test -s "$name.seen"
 }
 # shown NAME: the pictures the window showed, in order, against the replay's
 # screenshots before the first frame and after every frame. The frame Escape
@@ -61,80 +117,78 @@ shown() {
   read -r found seen replayed <match.txt
   echo "$1: all $seen pictures the window showed found in order among the replay's $replayed"
 }
-
-start_x
-# until_recorded KEY FIELD TEST VALUE: presses KEY in short strokes until the
-# recording shows FIELD passing [ FIELD TEST VALUE ]. The recording is flushed
-# once a second, so each stroke is let go and a flush awaited before the check:
-# a key held while the file lags would carry the run on for as long as it lags.
-until_recorded() {
-  local i got
-  for i in $(seq 30); do
-    hold "$1" 0.3
-    sleep 1.2
-    got=$(awk -v f="$2" '{ print } END { print "dump " f }' run.txt | "$REPLAY" | sed -E 's/.*:(-?[0-9]+)\}$/\1/')
-    [ "$got" "$3" "$4" ] && return
-  done
-  fail "$2 is $got after 30 strokes of $1"
+# escaped WHAT: Escape held until the program ends, with status 0.
+escaped() {
+  xdotool keydown Escape
+  wait_game
+  xdotool keyup Escape
+  [ "$STATUS" -eq 0 ] || fail "Escape ended $1 with status $STATUS"
 }
 
+start_x
 watched window upshot "$TMP" --level mine.txt --record run.txt
-until_recorded s mode -eq 2
-# Up to below the walkers, then wait until the recording so far shows a death.
-until_recorded Up top_row -le 236
-for i in $(seq 60); do
-  sleep 0.5
-  replay run.txt >events.txt
-  grep -q '"event":"death"' events.txt && break
+stroke s S
+[ "$(recorded mode)" -eq 2 ] || fail "S held on the title started no game"
+# A second or so of Up at a time, into the rows of walkers, each stop a chance
+# for the walkers above to hit the ship; every walker still above the view
+# waits, unmoved, for the next stop.
+for i in $(seq 8); do
+  stroke Up UP
+  until_changed run.txt died_or_waited "$(wc -l <run.txt)"
+  [ -n "$DIED" ] && break
 done
-grep -q '"event":"death"' events.txt || fail "no death 30 s after the climb to row $(awk '{ print } END { print "dump top_row" }' run.txt | "$REPLAY")"
-until_recorded s mode -eq 2
+[ -n "$DIED" ] || fail "no death in 8 climbs, up to row $(recorded top_row)"
+stroke s S
+[ "$(recorded mode)" -eq 2 ] || fail "S held on the title after the death started no game"
 xdotool keydown space
-hold Right 0.3
-hold Left 0.2
-hold Up 0.5
+stroke Right RIGHT
+stroke Left LEFT
 xdotool keyup space
-hold Escape
-wait_game
-[ "$STATUS" -eq 0 ] || fail "the recorded game ended with status $STATUS"
+escaped "the recorded game"
 head -2 run.txt | grep -q "^level mine.txt [0-9a-f]\{16\}$" || fail "the recording does not name its level: $(head -2 run.txt)"
 replay run.txt >events.txt
 grep -q '"event":"death"' events.txt && [ "$(tail -2 events.txt)" = $'{"mode":2}\n{"exit":0}' ] ||
   fail "the replay shows no death and second game: $(cat events.txt)"
 shown window
 
-# The viewer's keys change nothing: the pictures are the same.
+# The viewer's keys, held all the while, change nothing: the pictures are the same.
 watched watch upshot "$TMP" --watch run.txt
-hold Left 0.3
-hold s
+xdotool keydown Left keydown s
+shown watch
+xdotool keyup Left keyup s
 wait_game
 [ "$STATUS" -eq 0 ] || fail "--watch ended with status $STATUS"
-shown watch
 
-# Escape ends watching at once, seconds before the recording ends.
-start_game upshot "$TMP" --watch run.txt
-hold Escape
-sleep 0.5
-kill -0 "$GAME" 2>/dev/null && fail "Escape did not end --watch"
-wait_game
-[ "$STATUS" -eq 0 ] || fail "Escape ended --watch with status $STATUS"
+# Escape ends watching at once: this recording would play for 30 minutes.
+printf '# recorded by hand\nclock 0\nframes 108000\n' >long.txt
+start_game upshot "$TMP" --watch long.txt
+escaped "--watch"
 
-# Cut off by kill -9: all but the last second is there, and replays.
+# Cut off by kill -9 once it holds a second of play: it replays.
 start_game upshot "$TMP" --record cut.txt
-hold s
-hold Up 2
+until_changed cut.txt holds cut.txt 0 60
 {
   kill -9 "$GAME"
   wait_game
 } 2>/dev/null
-frames=$(awk '/^frames/ { n += $2 } END { print n + 0 }' cut.txt)
-[ "$frames" -ge 60 ] || fail "the cut recording holds $frames frames"
 status=0
 "$REPLAY" cut.txt >out 2>err || status=$?
 [ $status -eq 0 ] && [ ! -s out ] || fail "the cut recording replayed with status $status: $(cat out err)"
+
+# A recording that outgrows a 120-byte file limit (the header, a clock line
+# and a line or two a second) stops with one line; the game goes on, and the
+# file keeps every whole line written before.
+start_game /usr/bin/prlimit "$TMP" --fsize=120 "$BUILD/upshot" --record full.txt
+until_changed full.txt holds full.txt 3 0
+cp full.txt before.txt
+until_changed "$TMP/err" grep -q . "$TMP/err"
+[ "$(cat "$TMP/err")" = "full.txt: recording stopped: File too large" ] || fail "a full recording: $(cat "$TMP/err")"
+escaped "the game whose recording stopped"
+[ "$(head -c "$(stat -c %s before.txt)" full.txt)" = "$(cat before.txt)" ] && [ "$(tail -c 1 full.txt)" = "" ] &&
+  "$REPLAY" full.txt >out || fail "the full recording ($(stat -c %s full.txt) bytes) lost lines: $(od -c full.txt | tail -3)"
 
 echo >>mine.txt
 "$REPLAY" run.txt >out 2>err && fail "a changed level file was replayed"
 grep -q "^upshot-replay: line 2: level: 'mine.txt' has changed since the recording" err || fail "changed level: $(cat err)"
 refused --watch run.txt "run.txt:2: level: 'mine.txt' has changed since the recording$(sed -n 's/.*recording//p' err)"
-echo "recorded $(awk '/^frames/ { n += $2 } END { print n }' run.txt) frames in $(stat -c %s run.txt) bytes"
+echo "recorded $(frames_in run.txt) frames in $(stat -c %s run.txt) bytes"
