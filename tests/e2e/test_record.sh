@@ -60,26 +60,26 @@ until_changed() {
   exec {fd}<&-
 }
 
-# stroke KEY WORD [FILE]: holds KEY until the recording (run.txt) shows a frame
+# stroke KEY WORD: holds KEY until the recording (run.txt) shows a frame
 # that held it (WORD in a frames line), then lets go until it shows a later
 # frame that did not. The recording ends a run of frames when the keys change
 # and every second, so a stroke lasts a second or so of play however slow the
 # machine, and is never lost between two polls.
 stroke() {
-  local rec=${3:-run.txt} from
-  from=$(wc -l <"$rec")
+  local from
+  from=$(wc -l <run.txt)
   xdotool keydown "$1"
-  until_changed "$rec" seen_key "$rec" "$from" "$2" held
+  until_changed run.txt seen_key "$from" "$2" held
   xdotool keyup "$1"
-  until_changed "$rec" seen_key "$rec" "$from" "$2" released
+  until_changed run.txt seen_key "$from" "$2" released
 }
-# seen_key FILE FROM WORD held|released; fails the test once 1200 frames went by unseen.
+# seen_key FROM WORD held|released; fails the test once 1200 frames went by unseen.
 seen_key() {
-  awk -v from="$2" -v key="$3" -v want="$4" 'NR > from && /^frames/ {
+  awk -v from="$1" -v key="$2" -v want="$3" 'NR > from && /^frames/ {
         on = 0; for (i = 3; i <= NF; i++) on = on || $i == key
         if (on) held = 1; else if (held) released = 1 }
-      END { exit want == "held" ? !held : !released }' "$1" && return
-  [ "$(frames_in "$1" "$2")" -le 1200 ] || fail "1200 frames went by and the recording shows $3 not $4"
+      END { exit want == "held" ? !held : !released }' run.txt && return
+  [ "$(frames_in run.txt "$1")" -le 1200 ] || fail "1200 frames went by and the recording shows $2 not $3"
   return 1
 }
 # died_or_waited FROM: the recording shows a death, or 600 frames after line
