@@ -167,10 +167,7 @@ escaped "--watch"
 # Cut off by kill -9 once it holds a second of play: it replays.
 start_game upshot "$TMP" --record cut.txt
 until_changed cut.txt holds cut.txt 0 60
-{
-  kill -9 "$GAME"
-  wait_game
-} 2>/dev/null
+{ kill -9 "$GAME" && wait_game; } 2>/dev/null
 status=0
 "$REPLAY" cut.txt >out 2>err || status=$?
 [ $status -eq 0 ] && [ ! -s out ] || fail "the cut recording replayed with status $status: $(cat out err)"
@@ -184,7 +181,7 @@ cp full.txt before.txt
 until_changed "$TMP/err" grep -q . "$TMP/err"
 [ "$(cat "$TMP/err")" = "full.txt: recording stopped: File too large" ] || fail "a full recording: $(cat "$TMP/err")"
 escaped "the game whose recording stopped"
-[ "$(head -c "$(stat -c %s before.txt)" full.txt)" = "$(cat before.txt)" ] && [ "$(tail -c 1 full.txt)" = "" ] &&
+cmp -s -n "$(stat -c %s before.txt)" before.txt full.txt && [ "$(tail -c 1 full.txt)" = "" ] &&
   "$REPLAY" full.txt >out || fail "the full recording ($(stat -c %s full.txt) bytes) lost lines: $(od -c full.txt | tail -3)"
 
 echo >>mine.txt
