@@ -47,16 +47,19 @@ holds() { [ "$(wc -l <"$1")" -ge "$2" ] && [ "$(frames_in "$1")" -ge "$3" ]; }
 # file, or a folder for the files in it) until it passes. The watch is set up
 # before the first test, so no change slips between a test and the wait; a
 # minute without any change fails.
+WATCHER=""
+trap '[ -z "$WATCHER" ] || kill "$WATCHER"; cleanup' EXIT
 until_changed() {
-  local path=$1 line="" fd watcher
+  local path=$1 line="" fd
   shift
   exec {fd}< <(exec inotifywait -m -e modify,create,close_write "$path" 2>&1)
-  watcher=$!
+  WATCHER=$!
   until [ "$line" = "Watches established." ]; do read -r -u $fd line || fail "cannot watch $path: $line"; done
   until "$@"; do
-    read -r -t 60 -u $fd line || { kill $watcher; fail "$path unchanged for a minute, waiting for: $*"; }
+    read -r -t 60 -u $fd line || fail "$path unchanged for a minute, waiting for: $*"
   done
-  kill $watcher
+  kill $WATCHER
+  WATCHER=""
   exec {fd}<&-
 }
 
