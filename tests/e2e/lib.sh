@@ -14,6 +14,8 @@ cleanup() {
 trap cleanup EXIT
 # A folder to run a program in, with the repository's data/, so that its files land there.
 mkdir "$TMP/work" && ln -s "$ROOT/data" "$TMP/work/data"
+# The editor keeps its locks (and a recovery that has no place beside its level) here.
+export XDG_STATE_HOME=$TMP/state
 fail() { echo "FAIL: $*"; [ -s "$TMP/err" ] && sed 's/^/  stderr: /' "$TMP/err"; exit 1; }
 
 # Starts Xvfb on the first free display from :90 up, its screen X_SCREEN
