@@ -56,6 +56,7 @@ char lock_path[PATH_MAX];  // in the state folder, named as the recovery there
 int level_lock = -1, path_lock = -1;  // open, and so locked, while the editor runs
 
 // The recovery files found at the start; the one opened.
+bool found_recovery = false;
 LevelValues found[PLACES];
 int opened = PLACES;
 
@@ -122,7 +123,8 @@ bool write_recovery_at(int p, SaveFailure &failure) {
 // was told, or when it is nowhere. Async-signal-safe.
 void keep_edits() {
     const char *level = level_text_file();
-    SaveFailure failure = {"there is no place of the editor's own to keep them", 0};
+    // The first failure is the one said: where the user looks for the edits.
+    SaveFailure first = {"there is no place of the editor's own to keep them", 0}, failure;
     const char *failed = nullptr;
     for (int i = 0; i < PLACES; ++i) {
         const int p = (kept_at + i) % PLACES;
@@ -131,12 +133,12 @@ void keep_edits() {
             if (p != told_at) write_line({WHO, ": ", level, ": the unsaved edits are kept in ", places[p].path});
             return;
         }
-        failed = places[p].path;
+        if (!failed) failed = places[p].path, first = failure;
     }
     edits_lost = true;
-    const char *reason = failure_reason(failure);
+    const char *reason = failure_reason(first);
     write_line({WHO, ": ", level, ": the unsaved edits are lost: ", failed ? "cannot save " : nullptr, failed,
-                failed ? ": " : nullptr, failure.step, reason ? ": " : nullptr, reason});
+                failed ? ": " : nullptr, first.step, reason ? ": " : nullptr, reason});
 }
 
 // The recovery files of the editor's own (with `only_ours`, only those this
@@ -385,13 +387,16 @@ bool resolve_level(char (&resolved)[PATH_MAX]) {
     return n < static_cast<int>(sizeof resolved);
 }
 
-// The recovery file beside the level, and the recovery and the lock in the
-// state folder ($XDG_STATE_HOME/upshot, or ~/.local/state/upshot), named
+// The recovery file beside the level (beside the file at the end of its
+// links, so that every path to the level finds it), and the recovery and the
+// lock in the state folder ($XDG_STATE_HOME/upshot, or ~/.local/state/upshot), named
 // after the level's resolved path: its name, and a hash of the whole path
 // (64-bit FNV-1a) so that two levels of one name keep apart.
 void name_places() {
-    const char *level = level_text_file();
-    std::snprintf(places[BESIDE].path, sizeof places[BESIDE].path, "%s.recover", level);
+    char target[PATH_MAX];
+    SaveFailure failure;
+    const char *level = save_target(level_text_file(), target, failure) ? target : level_text_file();
+    if (std::snprintf(places[BESIDE].path, PATH_MAX, "%s.recover", level) >= PATH_MAX) places[BESIDE].path[0] = '\0';
     const char *xdg = std::getenv("XDG_STATE_HOME"), *home = std::getenv("HOME");
     char folder[PATH_MAX], resolved[PATH_MAX];
     if (xdg && xdg[0] == '/')
@@ -482,6 +487,7 @@ Standing look_at(const char *path, LevelValues &values, struct stat &st, char (&
 }  // namespace
 
 void find_recovery() {
+    found_recovery = true;
     name_places();
     claim_level();
     const char *level = level_text_file();
@@ -523,7 +529,7 @@ void find_recovery() {
 }
 
 void begin_editing() {
-    if (!places[BESIDE].path[0]) find_recovery();
+    if (!found_recovery) find_recovery();
     begun = true;
     std::memcpy(saved_grid, game.grid, sizeof saved_grid);
     if (opened != PLACES) {
