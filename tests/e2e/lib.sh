@@ -4,10 +4,11 @@ set -euo pipefail
 BUILD=$(cd "$1" && pwd)
 ROOT=$PWD
 TMP=$(mktemp -d)
-GAME="" XPID=""
+GAME="" XPID="" WATCHER=""
 cleanup() {
   # The library's own SIGTERM handler can hang with the display still open.
   [ -n "$GAME" ] && kill -KILL "$GAME" 2>/dev/null
+  [ -n "$WATCHER" ] && kill "$WATCHER" 2>/dev/null
   [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
   rm -rf "$TMP"
 }
@@ -109,4 +110,21 @@ make_level() {
   { while [ $# -gt 0 ]; do echo "set grid[$1][$2] $3"; shift 3; done; echo "frames 1 RSHIFT"; } |
     (cd "$TMP/make_level" && "$BUILD/upshot-replay" --start-mode editor >/dev/null) || fail "could not make $file"
   mv "$TMP/make_level/level.txt" "$file"
+}
+
+# watch DIR: from now on, each name created in, renamed into or removed from
+# DIR comes as a line "CREATE NAME", "MOVED_TO NAME" or "DELETE NAME" on fd 3.
+watch() {
+  [ -n "$WATCHER" ] && kill "$WATCHER" 2>/dev/null
+  exec 3< <(exec inotifywait -m -e create,moved_to,delete --format '%e %f' "$1" 2>&1)
+  WATCHER=$!
+  local line
+  while read -r -t 30 -u 3 line; do [ "$line" = "Watches established." ] && return; done
+  fail "cannot watch $1"
+}
+# seen EVENT NAME: waits up to 30 s for that line from the watch.
+seen() {
+  local line
+  while read -r -t 30 -u 3 line; do [ "$line" = "$1 $2" ] && return; done
+  fail "no $1 $2 within 30 s"
 }
