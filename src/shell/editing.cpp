@@ -91,19 +91,20 @@ FileId id_of(const struct stat &st) { return {st.st_dev, st.st_ino}; }
 
 // The folders above `path`, made where missing, 0700 as a state folder
 // should be. Async-signal-safe.
-void make_folders(const char *path) {
+bool make_folders(const char *path, SaveFailure &failure) {
     char folder[PATH_MAX];
     std::memcpy(folder, path, std::strlen(path) + 1);
     for (char *slash = std::strchr(folder + 1, '/'); slash; slash = std::strchr(slash + 1, '/')) {
         *slash = '\0';
-        mkdir(folder, 0700);
+        if (mkdir(folder, 0700) != 0 && errno != EEXIST) return failure = {"cannot make its folder", errno}, false;
         *slash = '/';
     }
+    return true;
 }
 
 // The grid's text written beside place p, ready to be flushed and put there.
 bool begin_recovery(int p, SaveInProgress &save, SaveFailure &failure) {
-    if (p == IN_STATE) make_folders(places[p].path);
+    if (p == IN_STATE && !make_folders(places[p].path, failure)) return false;
     const int32_t length = format_level_text(EXPORT_LAYOUT, game.grid, recovery_text);
     return begin_own_save(places[p].path, places[p].own, recovery_text, length, save, failure);
 }
@@ -123,7 +124,8 @@ bool write_recovery_at(int p, SaveFailure &failure) {
 // was told, or when it is nowhere. Async-signal-safe.
 void keep_edits() {
     const char *level = level_text_file();
-    // The first failure is the one said: where the user looks for the edits.
+    // FILE.recover's failure is the one said, where there is one: that is
+    // where the user looks for the edits.
     SaveFailure first = {"there is no place of the editor's own to keep them", 0}, failure;
     const char *failed = nullptr;
     for (int i = 0; i < PLACES; ++i) {
@@ -133,7 +135,7 @@ void keep_edits() {
             if (p != told_at) write_line({WHO, ": ", level, ": the unsaved edits are kept in ", places[p].path});
             return;
         }
-        if (!failed) failed = places[p].path, first = failure;
+        if (!failed || p == BESIDE) failed = places[p].path, first = failure;
     }
     edits_lost = true;
     const char *reason = failure_reason(first);
@@ -427,8 +429,8 @@ void claim_level() {
     if (level_lock >= 0) holder = take_lock(level_lock);
     // An editor that leaves removes its lock file while it still holds it; a
     // lock taken on a file no longer at that name is taken again.
-    for (int tries = 0; !holder && lock_path[0] && tries < 2; ++tries) {
-        make_folders(lock_path);
+    SaveFailure failure;
+    for (int tries = 0; !holder && lock_path[0] && make_folders(lock_path, failure) && tries < 2; ++tries) {
         path_lock = open(lock_path, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (path_lock < 0) break;
         holder = take_lock(path_lock);
