@@ -77,8 +77,6 @@ bool write_all(int fd, const char *data, size_t size) {
     return true;
 }
 
-FileId id_of(const struct stat &st) { return {st.st_dev, st.st_ino}; }
-
 // Nobody may write it, or this user may not. The mode bits are asked too:
 // the superuser may write anything, but a file chmod'ed 444 says "leave me".
 bool read_only(const char *path, const struct stat &st) {

@@ -15,6 +15,7 @@
 #include <climits>
 #include <cstddef>
 #include <initializer_list>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 // What went wrong: the step (a fixed phrase such as "write") and its errno,
@@ -29,6 +30,7 @@ struct FileId {
     dev_t dev;
     ino_t ino;
 };
+inline FileId id_of(const struct stat &st) { return {st.st_dev, st.st_ino}; }
 inline bool same_file(const FileId &a, const FileId &b) { return a.dev == b.dev && a.ino == b.ino; }
 
 // A save between its halves.

@@ -87,8 +87,6 @@ char recovery_text[level_text_bytes(EXPORT_LAYOUT)];
 
 bool unsaved() { return std::memcmp(game.grid, saved_grid, sizeof saved_grid) != 0; }
 
-FileId id_of(const struct stat &st) { return {st.st_dev, st.st_ino}; }
-
 // The folders above `path`, made where missing, 0700 as a state folder
 // should be. Async-signal-safe.
 bool make_folders(const char *path, SaveFailure &failure) {
