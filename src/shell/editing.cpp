@@ -328,7 +328,7 @@ void on_signal(int sig) {
 void on_display_lost() {
     if (!leave())
         while (!left) usleep(1000);
-    write_line({WHO, ": the X server is gone"});
+    write_line({WHO, ": ", level_text_file(), ": the X server is gone"});
 }
 
 // The prover installed beside the editor, or built below it (or beside it,
@@ -350,7 +350,9 @@ void find_prover() {
 // on the editor's stderr. The child dies with the editor.
 void start_proof() {
     if (!prover[0]) {
-        if (!told_no_prover) std::fprintf(stderr, "%s: no upshot-prove beside the editor; saves are not proved\n", WHO);
+        if (!told_no_prover)
+            std::fprintf(stderr, "%s: no upshot-prove beside the editor; saves of %s are not proved\n", WHO,
+                         level_text_file());
         told_no_prover = true;
         return;
     }
