@@ -79,6 +79,7 @@ bool told_no_prover = false;
 // Read by the signal handlers and the X server's last words, which may run
 // on the library's thread.
 std::atomic<pid_t> refresh_child{0}, proof_child{0}, save_child{0};
+std::atomic<pid_t> stopped_proof{0};  // killed, not yet reaped
 std::atomic<bool> leaving{false}, left{false};
 bool begun = false, edits_lost = false;
 
@@ -168,10 +169,18 @@ bool ended(std::atomic<pid_t> &child, bool wait, int &code) {
     return true;
 }
 
-void stop_proof() {
-    const pid_t pid = proof_child;
+// Kills a proof still running; with `wait`, waits for it to die, which a
+// niced process on a busy machine can take tens of milliseconds to do;
+// otherwise a later frame reaps it.
+void stop_proof(bool wait) {
     int code;
-    if (pid > 0) kill(pid, SIGKILL), ended(proof_child, true, code);
+    ended(stopped_proof, true, code);  // an older one, long dead by now
+    const pid_t pid = proof_child;
+    if (pid <= 0) return;
+    kill(pid, SIGKILL);
+    stopped_proof = pid;
+    proof_child = 0;
+    if (wait) ended(stopped_proof, true, code);
 }
 
 // A child that finishes its work whatever signal reaches the process group
@@ -275,7 +284,7 @@ bool finish_level_save() {
 // time (a read-only file or a full disk is said at once), then flushed and
 // renamed over the level by a child, so that no frame waits for the disk.
 void start_save() {
-    stop_proof();
+    stop_proof(false);
     const int32_t length = format_level_text(EXPORT_LAYOUT, game.grid, level_text);
     SaveFailure failure;
     if (!begin_save(level_text_file(), level_text, length, level_save, failure)) {
@@ -298,7 +307,7 @@ void start_save() {
 // False when another way out got here first.
 bool leave() {
     if (leaving.exchange(true)) return false;
-    stop_proof();
+    stop_proof(true);
     int code;
     if (ended(save_child, true, code)) end_save(code == 0);
     if (ended(refresh_child, true, code)) end_refresh(code == 0);
@@ -569,6 +578,7 @@ void tend_editing() {
     shift_down = false;
     int code;
     ended(proof_child, false, code);  // its line is printed; only the zombie is left
+    ended(stopped_proof, false, code);
     if (ended(save_child, false, code)) end_save(code == 0);
     if (ended(refresh_child, false, code)) end_refresh(code == 0);
     // A press while a save is still being flushed waits for it.
