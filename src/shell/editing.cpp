@@ -23,6 +23,7 @@
 #include "level/level.h"
 #include "level/level_text.h"
 #include "shell/pacer.h"
+#include "shell/signals.h"
 #include "shell/x11.h"
 
 namespace {
@@ -35,7 +36,6 @@ constexpr char PROOF_SEEDS[] = "20";
 static_assert(LEVEL_FILE_SLOT == 2);
 // Below the editor, so that its frames come first on a busy machine.
 constexpr int PROOF_NICENESS = 10;
-constexpr int LEAVING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 // Another editor holds the level; unsaved edits could be kept nowhere.
 constexpr int EXIT_LEVEL_HELD = 1, EXIT_EDITS_LOST = 1;
 
@@ -189,11 +189,11 @@ void stop_proof(bool wait) {
 pid_t fork_worker() {
     sigset_t ending, was;
     sigemptyset(&ending);
-    for (int sig : LEAVING_SIGNALS) sigaddset(&ending, sig);
+    for (int sig : ENDING_SIGNALS) sigaddset(&ending, sig);
     pthread_sigmask(SIG_BLOCK, &ending, &was);
     const pid_t pid = fork();
     if (pid == 0)
-        for (int sig : LEAVING_SIGNALS) signal(sig, SIG_IGN);
+        for (int sig : ENDING_SIGNALS) signal(sig, SIG_IGN);
     pthread_sigmask(SIG_SETMASK, &was, nullptr);
     return pid;
 }
@@ -550,16 +550,7 @@ void begin_editing() {
     std::memcpy(written_grid, game.grid, sizeof written_grid);
     find_prover();
 
-    struct sigaction act{};
-    act.sa_handler = on_signal;
-    sigemptyset(&act.sa_mask);
-    for (int sig : LEAVING_SIGNALS) sigaddset(&act.sa_mask, sig);
-    act.sa_flags = SA_RESTART;
-    for (int sig : LEAVING_SIGNALS) {
-        struct sigaction before;
-        sigaction(sig, nullptr, &before);
-        if (before.sa_handler != SIG_IGN) sigaction(sig, &act, nullptr);  // nohup stays nohup
-    }
+    take_ending_signals(on_signal);
     on_display_lost(on_display_lost);
 }
 
