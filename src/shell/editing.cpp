@@ -80,7 +80,7 @@ bool told_no_prover = false;
 // on the library's thread.
 std::atomic<pid_t> refresh_child{0}, proof_child{0}, save_child{0};
 std::atomic<pid_t> stopped_proof{0};  // killed, not yet reaped
-std::atomic<bool> leaving{false}, left{false};
+std::atomic<bool> leaving{false}, left{false}, path_lock_dropped{false};
 bool begun = false, edits_lost = false;
 
 char level_text[level_text_bytes(EXPORT_LAYOUT)];
@@ -301,6 +301,12 @@ void start_save() {
         end_save(finish_level_save());  // no child to be had: the flushes in the frame, then
 }
 
+// The lock file removed, once, while this editor still holds it: an editor
+// that opened it meanwhile finds it gone and takes a new one. Async-signal-safe.
+void drop_path_lock() {
+    if (path_lock >= 0 && !path_lock_dropped.exchange(true)) unlink(lock_path);
+}
+
 // Every way out ends here, once: the proof stopped, a save or a refresh let
 // finish (their renames must not land after what follows), and the edits kept,
 // or the recovery file removed when nothing is unsaved. Async-signal-safe.
@@ -315,7 +321,7 @@ bool leave() {
         keep_edits();
     else
         remove_recovery(true);
-    if (path_lock >= 0) unlink(lock_path);  // still held: an editor that opened it takes a new one
+    drop_path_lock();
     left = true;
     return true;
 }
@@ -453,6 +459,7 @@ void claim_level() {
     if (holder > 0) std::fprintf(stderr, "%s: %s is being edited by process %ld\n", WHO, level, static_cast<long>(holder));
     if (holder < 0) std::fprintf(stderr, "%s: %s is being edited by another process\n", WHO, level);
     if (holder) std::exit(EXIT_LEVEL_HELD);
+    std::atexit(drop_path_lock);  // also when no window opens, and no editing begins
 }
 
 // What stands at a recovery place, looked at without following a link or
