@@ -122,9 +122,11 @@ watch() {
   while read -r -t 30 -u 3 line; do [ "$line" = "Watches established." ] && return; done
   fail "cannot watch $1"
 }
-# seen EVENT NAME: waits up to 30 s for that line from the watch.
+# seen EVENT NAME [SECONDS]: waits up to 30 s for that line from the watch;
+# given SECONDS, fails only by its status after that long without a line.
 seen() {
   local line
-  while read -r -t 30 -u 3 line; do [ "$line" = "$1 $2" ] && return; done
+  while read -r -t "${3:-30}" -u 3 line; do [ "$line" = "$1 $2" ] && return; done
+  [ -z "${3:-}" ] || return 1
   fail "no $1 $2 within 30 s"
 }

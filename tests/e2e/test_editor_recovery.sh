@@ -82,8 +82,11 @@ for what in link garbage folder unreadable another; do
   esac
   before=$(looks "$w/mine.txt.recover")
   start_game "${editor[0]}" "$w" "${editor[@]:1}" mine.txt
-  edit && hold Escape && wait_game
-  kept=$(find "$TMP/state" -name 'mine.txt.*.recover')
+  # A press can be missed while a slow build starts: edit until it is kept.
+  kept=$(sed -n 's/.* are kept in //p' "$TMP/err")
+  watch "$(dirname "$kept")"
+  for try in 1 2 3; do edit && seen CREATE "$(basename "$kept")" 5 && break; done
+  hold Escape && wait_game
   [ "$STATUS" -eq 0 ] && holds_edit "$kept" ||
     fail "with $what at mine.txt.recover, Escape ended the editor with status $STATUS and the edit kept in '$kept'"
   [ "$(grep -c . "$TMP/err")" -eq 1 ] &&
