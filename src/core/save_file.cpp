@@ -77,46 +77,134 @@ bool write_all(int fd, const char *data, size_t size) {
     return true;
 }
 
-}  // namespace
+// Nobody may write it, or this user may not. The mode bits are asked too:
+// the superuser may write anything, but a file chmod'ed 444 says "leave me".
+bool read_only(const char *path, const struct stat &st) {
+    return (st.st_mode & 0222) == 0 || (faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) != 0 && errno == EACCES);
+}
 
-bool save_file(const char *path, const char *data, size_t size, SaveFailure &failure) {
-    Path target, temp, folder;
-    if (!follow_links(path, target, failure)) return false;
+bool copy_path(char (&to)[PATH_MAX], const Path &from) {
+    std::memcpy(to, from.text, from.length + 1);
+    return from.fits;
+}
+
+// The temporary file beside `target`, written. An existing target's mode,
+// owner and group are given to it, unless it is a program's own file.
+bool begin(const Path &target, bool own, FileId replaces, const char *data, size_t size, SaveInProgress &save,
+           SaveFailure &failure) {
+    Path temp, folder;
     // Named after the process, so two programs saving one file never share it.
     temp.add(target.text).add(".").add(static_cast<unsigned long>(getpid())).add(".tmp");
     folder.add(target.text, target.folder_length());
     if (folder.length == 0) folder.add(".");
-    if (!temp.fits || !folder.fits) return fail(failure, "cannot name a temporary file beside it", ENAMETOOLONG);
+    if (!copy_path(save.target, target) || !copy_path(save.temp, temp) || !copy_path(save.folder, folder))
+        return fail(failure, "cannot name a temporary file beside it", ENAMETOOLONG);
+    save.own = own;
+    save.replaces = replaces;
 
-    // Created as any program creates a file, so the umask applies; an existing
-    // file's own mode is then put back.
-    unlink(temp.text);
-    const int fd = open(temp.text, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0) return fail(failure, "cannot create a temporary file beside it", errno);
     struct stat old;
-    if (stat(target.text, &old) == 0) fchmod(fd, old.st_mode & 07777);
-    const char *step = !write_all(fd, data, size) ? "cannot write it"
-                       : fsync(fd) != 0          ? "cannot flush it to the disk"
-                                                 : nullptr;
+    const bool exists = !own && stat(target.text, &old) == 0;
+    if (exists && read_only(target.text, old)) return fail(failure, "it is read-only", 0);
+    // Created as any program creates a file, so the umask applies; an existing
+    // file's own mode is then put back, after its owner (a change of owner
+    // may clear the set-id bits).
+    unlink(temp.text);
+    save.fd = open(temp.text, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, own ? 0600 : 0666);
+    if (save.fd < 0) return fail(failure, "cannot create a temporary file beside it", errno);
+    if (exists) {
+        // Where the user may not give the file its owner, the group at least.
+        [[maybe_unused]] const bool kept =
+            fchown(save.fd, old.st_uid, old.st_gid) == 0 || fchown(save.fd, -1, old.st_gid) == 0;
+        fchmod(save.fd, old.st_mode & 07777);
+    }
+    struct stat written;
+    const bool ok = write_all(save.fd, data, size) && fstat(save.fd, &written) == 0;
+    const int error = errno;
+    if (ok) {
+        save.written = id_of(written);
+        return true;
+    }
+    close(save.fd);
+    unlink(temp.text);
+    return fail(failure, "cannot write it", error);
+}
+
+// The temporary file renamed over the target; an own file only over the file
+// it may replace, or linked in where nothing stands (a link, like an
+// O_EXCL create, fails on anything there, a symbolic link included).
+const char *put_in_place(const SaveInProgress &save, int &error) {
+    struct stat st;
+    const bool standing = save.own && lstat(save.target, &st) == 0;
+    if (save.own && !standing && errno != ENOENT) return error = errno, "cannot look at it";
+    if (save.own && (!standing || save.replaces.ino == 0)) {
+        if (link(save.temp, save.target) != 0) return error = errno, "cannot create it";
+        unlink(save.temp);
+        return nullptr;
+    }
+    if (save.own && (!S_ISREG(st.st_mode) || !same_file(id_of(st), save.replaces)))
+        return error = 0, "something else stands there now";
+    if (rename(save.temp, save.target) != 0) return error = errno, "cannot rename the temporary file over it";
+    return nullptr;
+}
+
+}  // namespace
+
+bool begin_save(const char *path, const char *data, size_t size, SaveInProgress &save, SaveFailure &failure) {
+    Path target;
+    return follow_links(path, target, failure) && begin(target, false, {}, data, size, save, failure);
+}
+
+bool begin_own_save(const char *path, FileId replaces, const char *data, size_t size, SaveInProgress &save,
+                    SaveFailure &failure) {
+    Path target;
+    target.add(path);
+    return begin(target, true, replaces, data, size, save, failure);
+}
+
+bool finish_save(SaveInProgress &save, SaveFailure &failure) {
+    const char *step = fsync(save.fd) != 0 ? "cannot flush it to the disk" : nullptr;
     int error = errno;
-    if (close(fd) != 0 && !step) step = "cannot write it", error = errno;
-    if (!step && rename(temp.text, target.text) != 0) step = "cannot rename the temporary file over it", error = errno;
+    if (!step) step = put_in_place(save, error);
     if (step) {
-        unlink(temp.text);
+        unlink(save.temp);
         return fail(failure, step, error);
     }
     // The new text is in place; the rename is on the disk once its folder is.
-    const int dir = open(folder.text, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = open(save.folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const bool flushed = dir >= 0 && fsync(dir) == 0;
     error = errno;
     if (dir >= 0) close(dir);
     return flushed || fail(failure, "saved, but its folder cannot be flushed to the disk", error);
 }
 
-void print_save_failure(const char *who, const char *path, const SaveFailure &failure) {
-    Path line;  // one write, so that lines from two processes do not interleave
-    const char *reason = strerrordesc_np(failure.error);  // a fixed table: safe in a signal handler
-    line.add(who).add(": cannot save ").add(path).add(": ").add(failure.step).add(": ").add(reason ? reason : "?");
+bool save_file(const char *path, const char *data, size_t size, SaveFailure &failure) {
+    SaveInProgress save;
+    if (!begin_save(path, data, size, save, failure)) return false;
+    const bool saved = finish_save(save, failure);
+    close(save.fd);
+    return saved;
+}
+
+bool save_target(const char *path, char (&target)[PATH_MAX], SaveFailure &failure) {
+    Path end;
+    return follow_links(path, end, failure) && copy_path(target, end);
+}
+
+void write_line(std::initializer_list<const char *> pieces) {
+    Path line;
+    for (const char *piece : pieces)
+        if (piece) line.add(piece);
     line.text[line.length] = '\n';
     [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, line.text, line.length + 1);
+}
+
+const char *failure_reason(const SaveFailure &failure) {
+    if (failure.error == 0) return nullptr;
+    const char *reason = strerrordesc_np(failure.error);  // a fixed table: safe in a signal handler
+    return reason ? reason : "?";
+}
+
+void print_save_failure(const char *who, const char *path, const SaveFailure &failure) {
+    const char *reason = failure_reason(failure);
+    write_line({who, ": cannot save ", path, ": ", failure.step, reason ? ": " : nullptr, reason});
 }

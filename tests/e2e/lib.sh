@@ -4,16 +4,19 @@ set -euo pipefail
 BUILD=$(cd "$1" && pwd)
 ROOT=$PWD
 TMP=$(mktemp -d)
-GAME="" XPID=""
+GAME="" XPID="" WATCHER=""
 cleanup() {
   # The library's own SIGTERM handler can hang with the display still open.
   [ -n "$GAME" ] && kill -KILL "$GAME" 2>/dev/null
+  [ -n "$WATCHER" ] && kill "$WATCHER" 2>/dev/null
   [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
   rm -rf "$TMP"
 }
 trap cleanup EXIT
 # A folder to run a program in, with the repository's data/, so that its files land there.
 mkdir "$TMP/work" && ln -s "$ROOT/data" "$TMP/work/data"
+# The editor keeps its locks (and a recovery that has no place beside its level) here.
+export XDG_STATE_HOME=$TMP/state
 fail() { echo "FAIL: $*"; [ -s "$TMP/err" ] && sed 's/^/  stderr: /' "$TMP/err"; exit 1; }
 
 # Starts Xvfb on the first free display from :90 up, its screen X_SCREEN
@@ -107,4 +110,23 @@ make_level() {
   { while [ $# -gt 0 ]; do echo "set grid[$1][$2] $3"; shift 3; done; echo "frames 1 RSHIFT"; } |
     (cd "$TMP/make_level" && "$BUILD/upshot-replay" --start-mode editor >/dev/null) || fail "could not make $file"
   mv "$TMP/make_level/level.txt" "$file"
+}
+
+# watch DIR: from now on, each name created in, renamed into or removed from
+# DIR comes as a line "CREATE NAME", "MOVED_TO NAME" or "DELETE NAME" on fd 3.
+watch() {
+  [ -n "$WATCHER" ] && kill "$WATCHER" 2>/dev/null
+  exec 3< <(exec inotifywait -m -e create,moved_to,delete --format '%e %f' "$1" 2>&1)
+  WATCHER=$!
+  local line
+  while read -r -t 30 -u 3 line; do [ "$line" = "Watches established." ] && return; done
+  fail "cannot watch $1"
+}
+# seen EVENT NAME [SECONDS]: waits up to 30 s for that line from the watch;
+# given SECONDS, fails only by its status after that long without a line.
+seen() {
+  local line
+  while read -r -t "${3:-30}" -u 3 line; do [ "$line" = "$1 $2" ] && return; done
+  [ -z "${3:-}" ] || return 1
+  fail "no $1 $2 within 30 s"
 }

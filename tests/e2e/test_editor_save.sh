@@ -2,7 +2,9 @@
 # a level through a symbolic link, with a wall of blocks across row 257 whose
 # first block sits under the cursor's start, and prints one proof line after
 # each save, and the link stays a link. A proof overtaken by a newer save is
-# stopped. A save into a full file system keeps the old file and says why.
+# stopped. A save that fails (a read-only level, a full file system, a folder
+# that takes no files) keeps the old file and says why, once a press; edits
+# that can be kept nowhere end the editor with status 1.
 source "$(dirname "$0")/lib.sh"
 w=$TMP/w
 walls=""
@@ -44,9 +46,20 @@ cp src/level/level3.txt "$w/three.txt"
 start_game upshot-editor "$w" three.txt
 xdotool keydown Shift_R sleep 0.05 keyup Shift_R sleep 0.1 keydown Shift_R sleep 0.05 keyup Shift_R
 proof_line 1 "three.txt can be cleared"
-sleep 1
+# Every proof has ended once the editor has no child left.
+for i in $(seq 600); do pgrep -P "$GAME" >/dev/null || break; sleep 0.05; done
 [ "$(grep -c 'be cleared' "$TMP/err")" -eq 1 ] || fail "the overtaken proof printed a line too"
 hold Escape && wait_game
+
+# A read-only level is not replaced: one line a press says so, and the edit
+# is kept in the recovery file.
+cp "$TMP/wall.txt" "$w/ro.txt" && chmod 444 "$w/ro.txt"
+start_game upshot-editor "$w" ro.txt
+hold Return 0.1 && hold Shift_R 0.3 && hold Escape && wait_game
+[ "$STATUS" -eq 0 ] && [ "$(cat "$TMP/err")" = "upshot-editor: cannot save ro.txt: it is read-only" ] ||
+  fail "a read-only level: status $STATUS"
+cmp -s "$TMP/wall.txt" "$w/ro.txt" && [ -s "$w/ro.txt.recover" ] || fail "a read-only level was replaced, or the edit lost"
+echo "a read-only level: not replaced, and said so once"
 
 # A full disk: the second save fails for want of room for the new file beside
 # the old one.
@@ -64,3 +77,19 @@ cmp -s "$TMP/first.txt" "$TMP/full/level.txt" || fail "the failed save changed t
 [ "$(ls "$TMP/full" | tr '\n' ' ')" = "data level.txt " ] || fail "the full disk holds: $(ls "$TMP/full")"
 umount "$TMP/full" && trap cleanup EXIT
 echo "a save into a full file system kept the old file and said why"
+
+# A folder that takes no files once the editor has started, and a state
+# folder that cannot be made: each press of right Shift, however long it is
+# held, says once that the save failed, and Escape says in one line that the
+# edits are lost and ends with status 1. The editor is not the superuser's,
+# who may write anywhere.
+chmod 755 "$TMP" && fresh_folder "$w" && chown nobody "$w"
+export XDG_STATE_HOME=$TMP/no_state
+start_game /usr/bin/setpriv "$w" --reuid=nobody --regid=nogroup --clear-groups -- "$BUILD/upshot-editor"
+chmod 555 "$w"
+hold space 0.25 && hold Return 0.1 && hold Shift_R 0.3 && hold Shift_R 0.3 && hold Escape && wait_game
+[ "$STATUS" -eq 1 ] &&
+  [ "$(grep -c "^upshot-editor: cannot save level.txt: cannot create a temporary file beside it: Permission denied$" "$TMP/err")" -eq 2 ] &&
+  [ "$(grep -c "^upshot-editor: level.txt: the unsaved edits are lost: cannot save level.txt.recover: cannot create a temporary file beside it: Permission denied$" "$TMP/err")" -eq 1 ] ||
+  fail "a folder that takes no files: status $STATUS"
+echo "a folder that takes no files: one line a press, and the edits lost said in one line, status 1"

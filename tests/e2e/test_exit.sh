@@ -27,10 +27,9 @@ start_x
 BUILD_DIR=$TMP/bin scripts/run upshot && [ -e "$TMP/started" ] || fail "scripts/run did not start the game on a display"
 
 # The close button ends the game as Escape does.
-g++ -o "$TMP/close_window" "$ROOT/tests/e2e/close_window.cpp" -lX11
 start_game upshot
 sleep 0.3
-"$TMP/close_window" "$WIN" || fail "could not send the close request"
+"$BUILD/tests/close_window" "$WIN" || fail "could not send the close request"
 wait_game
 [ "$STATUS" -eq 0 ] || fail "the close button ended the game with status $STATUS"
 

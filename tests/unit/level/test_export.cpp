@@ -28,19 +28,23 @@ TEST_F(Export, WritesNothingOfTheCellsOutsideItsRowsAndColumns) {
 }
 
 // A new file is made as any program makes one (0666 less the umask, where
-// mkstemp alone would leave 0600); writing over a file keeps the mode its
-// owner gave it.
+// mkstemp alone would leave 0600); writing over a file keeps the mode, and
+// (where the user may give them: the superuser here) the owner and group.
 TEST_F(Export, ANewFileGetsTheUsualModeAndAnOldOneKeepsItsOwn) {
-    auto mode_of = [&] {
+    auto owner_and_mode = [&] {
         struct stat st;
-        return stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : -1u;
+        return stat(path.c_str(), &st) == 0 ? std::tuple{st.st_uid, st.st_gid, st.st_mode & 0777} : std::tuple{0u, 0u, -1u};
     };
     const mode_t saved = umask(027);
     save_level_text();
-    EXPECT_EQ(mode_of(), 0640u);
+    EXPECT_EQ(owner_and_mode(), std::tuple(geteuid(), getegid(), 0640u));
+    const bool root = geteuid() == 0;
+    const uid_t other = root ? 65534 : geteuid();  // nobody
+    const gid_t group = root ? 65534 : getegid();
+    ASSERT_EQ(chown(path.c_str(), other, group), 0);
     chmod(path.c_str(), 0604);
     save_level_text();
-    EXPECT_EQ(mode_of(), 0604u);
+    EXPECT_EQ(owner_and_mode(), std::tuple(other, group, 0604u));
     umask(saved);
 }
 
