@@ -82,10 +82,11 @@ bool draw_level(const std::string &path, const std::vector<RouteStep> &way, cons
     for (int32_t r = 1; r < GRID_ROWS; ++r)
         for (int32_t c = 0; c < GRID_COLS; ++c) {
             const int32_t code = game.grid[r][c], x = c * CELL_SIZE, y = r * CELL_SIZE;
-            if (code == CELL_BLOCK) draw_sprite_region(SPR_BLOCK, x, y);
-            if (code >= CELL_WALKER_FIRST && code <= CELL_WALKER_LAST) draw_walker(DIR_DOWN, x, y);
-            if (code >= CELL_RIGHT_TURRET_FIRST && code <= CELL_RIGHT_TURRET_LAST) draw_sprite_region(SPR_RIGHT_TURRET, x, y);
-            if (code >= CELL_LEFT_TURRET_FIRST && code <= CELL_LEFT_TURRET_LAST) draw_sprite_region(SPR_LEFT_TURRET, x, y);
+            const unsigned kind = cell_kind(code);
+            if (kind & KIND_BLOCK) draw_sprite_region(SPR_BLOCK, x, y);
+            if (kind & KIND_WALKER) draw_walker(DIR_DOWN, x, y);
+            if (kind & KIND_RIGHT_TURRET) draw_sprite_region(SPR_RIGHT_TURRET, x, y);
+            if (kind & KIND_LEFT_TURRET) draw_sprite_region(SPR_LEFT_TURRET, x, y);
         }
     game.back_buffer = screen_buffer;
     vline(page, VIEW_W, 0, HEIGHT, makecol(80, 80, 80));  // the window's right edge

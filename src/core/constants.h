@@ -34,6 +34,30 @@ constexpr int CELL_LEFT_TURRET_FIRST = 154;  // left-firing turret m has code 15
 constexpr int CELL_LEFT_TURRET_LAST = 204;
 constexpr int CELL_CURSOR = 1014;
 
+// What a cell code stands for, as a set: 154 is both a right-firing and a
+// left-firing turret, and every other code is one kind or none.
+enum CellKind : unsigned {
+    KIND_NONE = 0,
+    KIND_PLAYER = 1,
+    KIND_BLOCK = 2,
+    KIND_WALKER = 4,
+    KIND_RIGHT_TURRET = 8,
+    KIND_LEFT_TURRET = 16,
+    KIND_CURSOR = 32,
+    KIND_TURRET = KIND_RIGHT_TURRET | KIND_LEFT_TURRET,
+    KIND_ENEMY = KIND_WALKER | KIND_TURRET,
+};
+constexpr unsigned cell_kind(int code) {
+    unsigned kind = KIND_NONE;
+    if (code == CELL_PLAYER) kind |= KIND_PLAYER;
+    if (code == CELL_BLOCK) kind |= KIND_BLOCK;
+    if (code >= CELL_WALKER_FIRST && code <= CELL_WALKER_LAST) kind |= KIND_WALKER;
+    if (code >= CELL_RIGHT_TURRET_FIRST && code <= CELL_RIGHT_TURRET_LAST) kind |= KIND_RIGHT_TURRET;
+    if (code >= CELL_LEFT_TURRET_FIRST && code <= CELL_LEFT_TURRET_LAST) kind |= KIND_LEFT_TURRET;
+    if (code == CELL_CURSOR) kind |= KIND_CURSOR;
+    return kind;
+}
+
 // Table sizes, indexed 0..N-1.
 constexpr int WALKER_SLOTS = 101;
 constexpr int TURRET_SLOTS = 51;

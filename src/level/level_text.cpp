@@ -241,7 +241,7 @@ bool check_level_values(const LevelValues &v, int32_t n, LevelTextError &error) 
         if (code == CELL_WALKER_FIRST || code == CELL_RIGHT_TURRET_FIRST || code == CELL_LEFT_TURRET_FIRST ||
             code == CELL_LEFT_TURRET_LAST)
             return fail(error, LevelTextFault::UNUSED_CODE, v.line[k], "code %d is never used in a level", code);
-        if (code < CELL_WALKER_FIRST || code > CELL_LEFT_TURRET_LAST) continue;
+        if (!(cell_kind(code) & KIND_ENEMY)) continue;
         if (first_line[code])
             return fail(error, LevelTextFault::DUPLICATE_CODE, v.line[k],
                         "object code %d is used twice (first on line %d)", code, first_line[code]);

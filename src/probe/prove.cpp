@@ -56,7 +56,7 @@ std::string walls_above(int32_t row, int32_t x) {
     for (int32_t r = std::max(1, row - 5); r < row; ++r)
         for (int32_t c = std::max(0, (x - 40) / CELL_SIZE); c <= std::min(GRID_COLS - 1, (x + BODY_W) / CELL_SIZE); ++c) {
             const int32_t code = game.grid[r][c];
-            if (code == CELL_BLOCK || (code >= CELL_RIGHT_TURRET_FIRST && code <= CELL_LEFT_TURRET_LAST))
+            if (cell_kind(code) & (KIND_BLOCK | KIND_TURRET))
                 out += std::string(out.empty() ? "" : ", ") + (code == CELL_BLOCK ? "block" : "turret " + std::to_string(code)) +
                        " at (" + std::to_string(r) + ", " + std::to_string(c) + ")";
         }
@@ -202,9 +202,8 @@ std::vector<Obstacle> obstacles() {
     for (int32_t r = 1; r < GRID_ROWS; ++r)
         for (int32_t c = 0; c < GRID_COLS; ++c) {
             const int32_t code = game.grid[r][c], x = c * CELL_SIZE, y = r * CELL_SIZE;
-            if (code == CELL_BLOCK) out.push_back({x, y, x + BLOCK_BOX - 1, y + BLOCK_BOX - 1});
-            if (code >= CELL_RIGHT_TURRET_FIRST && code <= CELL_LEFT_TURRET_LAST)
-                out.push_back({x, y, x + TURRET_SIZE, y + TURRET_SIZE});
+            if (cell_kind(code) & KIND_BLOCK) out.push_back({x, y, x + BLOCK_BOX - 1, y + BLOCK_BOX - 1});
+            if (cell_kind(code) & KIND_TURRET) out.push_back({x, y, x + TURRET_SIZE, y + TURRET_SIZE});
         }
     return out;
 }
