@@ -469,7 +469,7 @@ private:
                         }
                         for (int32_t t = 1; t < safe_frames && x <= VIEW_W && y <= VIEW_H; ++t) {
                             const RouteStep &at = corridor_[std::min(last, i + t)];
-                            const int32_t drift = (at.keys & HOLD_UP ? KEY_DRIFT : 0) - (at.keys & HOLD_DOWN ? KEY_DRIFT : 0);
+                            const int32_t drift = key_drift_for(at.keys & HOLD_UP, at.keys & HOLD_DOWN);
                             x += dx;
                             y += enemy.kind == WALKER ? WALKER_SHOT_SPEED : TURRET_SHOT_DY;
                             if (drift_first) y += drift;

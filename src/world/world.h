@@ -44,8 +44,10 @@ void push_ship_back(BarredKeys barred);
 // The rules walkers and turrets share.
 //
 // What Up and Down add to the y of enemy shots and animations this frame, so
-// that they keep their place on the screen against the view's scroll.
+// that they keep their place on the screen against the view's scroll: for the
+// keys as last polled, and for Up and Down held or not.
 int32_t key_drift();
+constexpr int32_t key_drift_for(bool up, bool down) { return (up ? KEY_DRIFT : 0) - (down ? KEY_DRIFT : 0); }
 // One update of a death or explosion animation: the frame steps once its tick
 // passes 5 (so frame 1 shows for 5 updates, later ones for 6), and the update
 // that steps past the last frame ends it (active = OFF).
