@@ -6,6 +6,9 @@
 // belongs with nothing here is named in that file.
 #pragma once
 
+// The window shows 60 frames a second; the prover ticks its pinned clock at the same rate.
+constexpr int FRAMES_PER_SECOND = 60;
+
 // Modes of the frame loop.
 enum GameMode { MODE_NONE = 0, MODE_TITLE = 1, MODE_PLAY = 2, MODE_EDITOR = 3 };
 

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int FRAMES_PER_SECOND = 60;
 constexpr int32_t FRAME_LIMIT = 3600;  // a minute of play: a run still going then is stuck
 
 // The search: candidates kept, frames per chunk.
