@@ -113,7 +113,10 @@ constexpr int BODY_BOX_H = 41;
 constexpr int MARGIN_LEFT = 10;
 constexpr int MARGIN_RIGHT = 280;
 
-// Ship and player shots.
+// Ship and player shots. In play Left and Right move the ship SHIP_STEP pixels
+// a frame; Up and Down move the view SCROLL_STEP pixels, as F3 and F4 do in the editor.
+constexpr int SHIP_STEP = 4;
+constexpr int SCROLL_STEP = 10;
 constexpr int SHIP_NO_FRAME = 3;        // after a reset: the ship is there but not drawn
 constexpr int PLAYER_FIRST_SLOT = 1;
 constexpr int PLAYER_LAST_SLOT = 20;

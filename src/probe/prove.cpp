@@ -293,15 +293,11 @@ PlayerResult play(const LevelStart &start, int64_t second, const std::vector<Rou
     for (int32_t frame = 0; frame < FRAME_LIMIT && frame - climbed_at < STUCK_FRAMES; ++frame) {
         // The screen as it was `lag` frames ago, moved on by the keys pressed since.
         const size_t from = seen.size() > lag ? seen.size() - 1 - lag : 0;
-        int32_t scroll_y = seen[from].scroll_y, player_x = seen[from].player_x;
-        for (size_t h = from; h + 1 < seen.size(); ++h) {
-            const int k = seen[h].keys;
-            if (k & HOLD_UP) scroll_y -= SCROLL_STEP;
-            if (k & HOLD_DOWN) scroll_y = std::min(LEVEL_START_SCROLL_Y, scroll_y + SCROLL_STEP);
-            if (k & HOLD_LEFT) player_x -= SHIP_STEP;
-            if (k & HOLD_RIGHT) player_x += SHIP_STEP;
-        }
-        int keys = follower.keys_for(scroll_y, player_x);
+        ShipPlace at = {seen[from].player_x, seen[from].scroll_y};
+        for (size_t h = from; h + 1 < seen.size(); ++h)
+            for (Arrow arrow : ARROWS)
+                if (seen[h].keys & hold_bit(arrow)) at = moved_by(arrow, at);
+        int keys = follower.keys_for(at.scroll_y, at.x);
         // Wedged against a wall for a while, a person backs off a little.
         if (frame - climbed_at >= WEDGED_FRAMES && (frame - climbed_at) % WEDGED_FRAMES < BACK_OFF_FRAMES)
             keys = (keys & ~HOLD_UP) | HOLD_DOWN;

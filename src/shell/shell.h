@@ -21,10 +21,7 @@ void update_title();
 // Level progression.
 void check_level_end();
 
-// Keys, applied once a frame after the poll. Left and Right move the ship by
-// SHIP_STEP pixels a frame; Up, Down, F3 and F4 the view by SCROLL_STEP.
-constexpr int32_t SHIP_STEP = 4;
-constexpr int32_t SCROLL_STEP = 10;
+// Keys, applied once a frame after the poll.
 void apply_keys();
 void start_play();
 

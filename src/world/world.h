@@ -32,6 +32,24 @@ void owner_shots_moved(const Shot (&table)[SHOT_SLOTS][TURRET_SLOTS], int32_t n)
 // True while an arrow key is held (the keyboard as last polled).
 bool held(int key_code);
 
+// Play: where one frame of a held arrow moves the ship, for the game's keys
+// and for anyone who foresees them. Left and Right move its offset across by
+// SHIP_STEP pixels, Up and Down the view by SCROLL_STEP; Down stops at the
+// level's bottom, Up nowhere.
+enum Arrow { ARROW_LEFT, ARROW_RIGHT, ARROW_UP, ARROW_DOWN };
+constexpr Arrow ARROWS[] = {ARROW_LEFT, ARROW_RIGHT, ARROW_UP, ARROW_DOWN};
+struct ShipPlace {
+    int32_t x, scroll_y;
+};
+constexpr ShipPlace moved_by(Arrow arrow, ShipPlace at) {
+    switch (arrow) {
+        case ARROW_LEFT: return {at.x - SHIP_STEP, at.scroll_y};
+        case ARROW_RIGHT: return {at.x + SHIP_STEP, at.scroll_y};
+        case ARROW_UP: return {at.x, at.scroll_y - SCROLL_STEP};
+        default: return {at.x, at.scroll_y + SCROLL_STEP > LEVEL_START_SCROLL_Y ? LEVEL_START_SCROLL_Y : at.scroll_y + SCROLL_STEP};
+    }
+}
+
 // The arrow keys whose way is barred by something solid the ship touches.
 struct BarredKeys {
     bool left, right, up, down;
