@@ -261,17 +261,12 @@ int main(int argc, char **argv) {
     const bool several = options.level == 0;
     for (int32_t n = FIRST_GAME_LEVEL; n <= LAST_GAME_LEVEL; ++n) {
         if (!several && n != options.level) continue;
-        // A text lands as a load lays out the built-in level in its place:
-        // value k where the template holds its value k.
+        // A text lands where a load puts the built-in level in its place.
         static LevelGrid grid;
         if (text.count > 0) {
             LevelStart(*title, n).enter(0);
             std::memcpy(grid, game.grid, sizeof grid);
-            for (int32_t k = 0; k < text.count; ++k) {
-                int32_t row, col;
-                layout_cell(TEMPLATE_LAYOUT, k, row, col);
-                grid[row][col] = text.value[k];
-            }
+            load_level_values(text.value, text.count, grid);
         }
         const LevelStart start(*title, n, text.count > 0 ? &grid : nullptr);
         proofs.push_back(prove_level(start, options.seeds, options.first_second));

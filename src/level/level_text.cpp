@@ -170,6 +170,16 @@ void place_level_values(const LevelLayout &l, const int32_t *values, LevelCells 
     }
 }
 
+void loaded_cell(int32_t k, int32_t &row, int32_t &col) { layout_cell(TEMPLATE_LAYOUT, k, row, col); }
+
+void load_level_values(const int32_t *values, int32_t count, LevelCells &cells) {
+    for (int32_t k = 0; k < count; ++k) {
+        int32_t row, col;
+        loaded_cell(k, row, col);
+        cells[row][col] = values[k];
+    }
+}
+
 void begin_level_text(LevelTextReader &r, LevelValues &values, LevelTextError &error) {
     r.values = &values;
     r.error = &error;
