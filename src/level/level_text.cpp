@@ -7,11 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/decimal.h"
 #include "core/regular_file.h"
 
 namespace {
 
-constexpr int64_t MAGNITUDE_CAP = int64_t{1} << 40;  // far past 32 bits, and no overflow
 constexpr int32_t SHOWN_CHARS = 40;                  // a longer value is shown cut, with "..."
 
 bool fail(LevelTextError &error, LevelTextFault fault, int32_t line, const char *format, ...) {
@@ -64,8 +64,7 @@ void take_char(LevelTextReader &r, char c) {
         r.negative = c == '-';
     } else if (c >= '0' && c <= '9') {
         ++r.digits;
-        r.magnitude = r.magnitude * 10 + (c - '0');
-        if (r.magnitude > MAGNITUDE_CAP) r.magnitude = MAGNITUDE_CAP;
+        r.magnitude = with_digit(r.magnitude, c);
     } else {
         r.malformed = true;
     }
@@ -76,7 +75,7 @@ bool end_value(LevelTextReader &r) {
     if (r.malformed || r.digits == 0)
         return fail(*r.error, LevelTextFault::NOT_INTEGER, r.line, "'%s%s' is not a decimal integer", r.shown, ellipsis(r));
     const int64_t v = r.negative ? -r.magnitude : r.magnitude;
-    if (v < INT32_MIN || v > INT32_MAX)
+    if (!fits_32_bits(v))
         return fail(*r.error, LevelTextFault::TOO_WIDE, r.line, "'%s%s' does not fit 32 bits", r.shown, ellipsis(r));
     LevelValues &out = *r.values;
     if (out.count < LEVEL_VALUES_KEPT) {
