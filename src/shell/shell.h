@@ -43,5 +43,10 @@ struct FramePlatform {
     void (*poll)();
 };
 
+// The frame loop with no machine under it, for the programs and tests that
+// run the game headless: no deadline to wait for, nothing to show, and the
+// held keys (set_held_keys) polled.
+extern const FramePlatform HEADLESS_PLATFORM;
+
 // One iteration of the frame loop; false once Escape is held.
 bool run_frame(const FramePlatform &platform);
