@@ -121,7 +121,7 @@ bool load_assets() {
     game.player_off_x = game.player_off_y = 0;
     game.level_number = FIRST_GAME_LEVEL;
     game.mode = start_mode;
-    game.scoring_flag = SCORE_OFF;
+    game.scoring_flag = OFF;
 
     if (!find_data_folder()) return false;
     game.sprite_sheet = load_picture(data_file(FIRST_DATA_FILE), game.sprite_palette, SHEET_MIN_W, SHEET_MIN_H);

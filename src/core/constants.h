@@ -145,10 +145,6 @@ constexpr int EXPLOSION_FRAMES = 10;
 // Blocks.
 constexpr int BLOCK_BOX = 41;           // 40-pixel block, strict box tests one larger
 
-// Score line and banner.
-constexpr int SCORE_OFF = 1;            // scoring_flag: 1 shows the banner, 2 counts points
-constexpr int SCORE_ON = 2;
-
 // Sounds.
 constexpr int SOUND_VOLUME = 255;
 constexpr int SOUND_PAN_LEFT = 20;

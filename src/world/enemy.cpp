@@ -37,6 +37,6 @@ void hit_ship_if_touched(const Shot &shot) {
 }
 
 void score_kill(int32_t points) {
-    if (game.scoring_flag == SCORE_ON) game.score.digit[TENS] += points;
+    if (game.scoring_flag == ON) game.score.digit[TENS] += points;
     play_sound(game.hit_sample, SOUND_VOLUME, SOUND_PAN_LEFT, SOUND_FREQ, SOUND_ONCE);
 }
