@@ -216,7 +216,7 @@ Options parse_options(int argc, char **argv) {
             print_usage(stdout);
             std::fputs("Plays every level (or level N) from its start once for each of N clock seeds (20),\n"
                        "the first reading S (0), and prints a table: how many seeds the search cleared,\n"
-                       "its frames and CPU time, and the reference player's clears and deaths.\n"
+                       "its frames and CPU time, and the family of players' clears and deaths.\n"
                        "  --text FILE     prove this level text (as upshot-editor saves it) as level N\n"
                        "  --picture FILE  draw each level with its routes and deaths into a PNG\n"
                        "  --targets       fail unless every level meets the fairness targets\n"
