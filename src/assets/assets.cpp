@@ -27,7 +27,7 @@ bool readable(const char *path) {
 }
 
 // Where the pictures and sounds are looked for, in this order: data/ under the
-// current folder, as always; the installed data folder, found from where the
+// current folder; the installed data folder, found from where the
 // program itself is, so that a moved installation still works; the data/ of
 // the source tree the program was built from. The first that holds the sprite
 // sheet is the one; a broken file in it is reported, not skipped.
