@@ -39,14 +39,18 @@ bool held(int key_code);
 enum Arrow { ARROW_LEFT, ARROW_RIGHT, ARROW_UP, ARROW_DOWN };
 constexpr Arrow ARROWS[] = {ARROW_LEFT, ARROW_RIGHT, ARROW_UP, ARROW_DOWN};
 struct ShipPlace {
-    int32_t x, scroll_y;
+    int32_t x;         // across: the ship's offset, or where it is drawn (a step moves both alike)
+    int32_t scroll_y;  // the view's
 };
 constexpr ShipPlace moved_by(Arrow arrow, ShipPlace at) {
     switch (arrow) {
         case ARROW_LEFT: return {at.x - SHIP_STEP, at.scroll_y};
         case ARROW_RIGHT: return {at.x + SHIP_STEP, at.scroll_y};
         case ARROW_UP: return {at.x, at.scroll_y - SCROLL_STEP};
-        default: return {at.x, at.scroll_y + SCROLL_STEP > LEVEL_START_SCROLL_Y ? LEVEL_START_SCROLL_Y : at.scroll_y + SCROLL_STEP};
+        default: {
+            const int32_t y = at.scroll_y + SCROLL_STEP;
+            return {at.x, y > LEVEL_START_SCROLL_Y ? LEVEL_START_SCROLL_Y : y};
+        }
     }
 }
 
