@@ -469,7 +469,7 @@ private:
                         }
                         for (int32_t t = 1; t < safe_frames && x <= VIEW_W && y <= VIEW_H; ++t) {
                             const RouteStep &at = corridor_[std::min(last, i + t)];
-                            const int32_t drift = (at.keys & HOLD_UP ? KEY_DRIFT : 0) - (at.keys & HOLD_DOWN ? KEY_DRIFT : 0);
+                            const int32_t drift = key_drift_for(at.keys & HOLD_UP, at.keys & HOLD_DOWN);
                             x += dx;
                             y += enemy.kind == WALKER ? WALKER_SHOT_SPEED : TURRET_SHOT_DY;
                             if (drift_first) y += drift;
@@ -688,16 +688,19 @@ void write_template(const std::string &dir) {
     write_text(dir + "/level1.txt", std::string(text, format_level_text(TEMPLATE_LAYOUT, game.grid, text)));
 }
 
-// Lays the objects into the game grid where the export will find them (an
-// object in column 32 of row r stands in column 0 of row r + 1 of the text).
+// Lays the objects into the game grid where the export takes each value from
+// that a load puts where the object is planned.
 void lay_out(const std::vector<Object> &objects) {
-    empty_level(game.grid);
-    for (const Object &o : objects) {
-        if (o.col == LEVEL_COLS)
-            game.grid[o.row + 1][0] = o.code;
-        else
-            game.grid[o.row][o.col] = o.code;
+    static LevelCells loaded;
+    static int32_t values[EXPORT_LAYOUT.values];
+    as_loaded(objects, loaded);
+    for (int32_t k = 0; k < EXPORT_LAYOUT.values; ++k) {
+        int32_t row, col;
+        loaded_cell(k, row, col);
+        values[k] = loaded[row][col];
     }
+    empty_level(game.grid);
+    place_level_values(EXPORT_LAYOUT, values, game.grid);
 }
 
 // The level's text must pass the build's checker (anchors, codes used once,
@@ -722,25 +725,24 @@ void write_play_level(const std::string &dir, int number, const std::vector<Obje
     if (game.exports != before + 1) die(number, "the export could not write " + path);
 }
 
-// Reads a written text back and loads it as the game would: value k lands in
-// row 1 + k / 32, column 1 + k % 32. Every planned object must be where it was
-// planned and nothing else but the two anchors may be there.
+// Reads a written text back and loads it as the game would. Every planned
+// object must be where it was planned and nothing else but the two anchors
+// may be there.
 void check_written(const std::string &dir, int number, const std::vector<Object> &objects) {
     const std::string path = dir + "/level" + std::to_string(number) + ".txt";
     static LevelValues values;
     LevelTextError error;
     if (!read_level_text(path.c_str(), number, values, error))
         die(number, path + ":" + std::to_string(error.line) + ": " + error.words);
-    static LevelCells want;
-    empty_level(want);
-    for (const Object &o : objects) want[o.row][o.col] = o.code;
-    for (int k = 0; k < values.count; ++k) {
-        int row, col;
-        layout_cell(TEMPLATE_LAYOUT, k, row, col);  // a load places value k as the template holds it
-        if (values.value[k] != want[row][col])
-            die(number, "cell (" + std::to_string(row) + ", " + std::to_string(col) + ") loads as " +
-                            std::to_string(values.value[k]) + ", planned " + std::to_string(want[row][col]));
-    }
+    static LevelCells want, loaded;
+    as_loaded(objects, want);
+    std::memcpy(loaded, want, sizeof loaded);
+    load_level_values(values.value, values.count, loaded);
+    for (int row = 1; row < GRID_ROWS; ++row)
+        for (int col = 1; col < GRID_COLS; ++col)
+            if (loaded[row][col] != want[row][col])
+                die(number, "cell (" + std::to_string(row) + ", " + std::to_string(col) + ") loads as " +
+                                std::to_string(loaded[row][col]) + ", planned " + std::to_string(want[row][col]));
 }
 
 

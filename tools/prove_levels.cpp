@@ -82,10 +82,11 @@ bool draw_level(const std::string &path, const std::vector<RouteStep> &way, cons
     for (int32_t r = 1; r < GRID_ROWS; ++r)
         for (int32_t c = 0; c < GRID_COLS; ++c) {
             const int32_t code = game.grid[r][c], x = c * CELL_SIZE, y = r * CELL_SIZE;
-            if (code == CELL_BLOCK) draw_sprite_region(SPR_BLOCK, x, y);
-            if (code >= CELL_WALKER_FIRST && code <= CELL_WALKER_LAST) draw_walker(DIR_DOWN, x, y);
-            if (code >= CELL_RIGHT_TURRET_FIRST && code <= CELL_RIGHT_TURRET_LAST) draw_sprite_region(SPR_RIGHT_TURRET, x, y);
-            if (code >= CELL_LEFT_TURRET_FIRST && code <= CELL_LEFT_TURRET_LAST) draw_sprite_region(SPR_LEFT_TURRET, x, y);
+            const unsigned kind = cell_kind(code);
+            if (kind & KIND_BLOCK) draw_sprite_region(SPR_BLOCK, x, y);
+            if (kind & KIND_WALKER) draw_walker(DIR_DOWN, x, y);
+            if (kind & KIND_RIGHT_TURRET) draw_sprite_region(SPR_RIGHT_TURRET, x, y);
+            if (kind & KIND_LEFT_TURRET) draw_sprite_region(SPR_LEFT_TURRET, x, y);
         }
     game.back_buffer = screen_buffer;
     vline(page, VIEW_W, 0, HEIGHT, makecol(80, 80, 80));  // the window's right edge
@@ -215,7 +216,7 @@ Options parse_options(int argc, char **argv) {
             print_usage(stdout);
             std::fputs("Plays every level (or level N) from its start once for each of N clock seeds (20),\n"
                        "the first reading S (0), and prints a table: how many seeds the search cleared,\n"
-                       "its frames and CPU time, and the reference player's clears and deaths.\n"
+                       "its frames and CPU time, and the family of players' clears and deaths.\n"
                        "  --text FILE     prove this level text (as upshot-editor saves it) as level N\n"
                        "  --picture FILE  draw each level with its routes and deaths into a PNG\n"
                        "  --targets       fail unless every level meets the fairness targets\n"
@@ -260,17 +261,12 @@ int main(int argc, char **argv) {
     const bool several = options.level == 0;
     for (int32_t n = FIRST_GAME_LEVEL; n <= LAST_GAME_LEVEL; ++n) {
         if (!several && n != options.level) continue;
-        // A text lands as a load lays out the built-in level in its place:
-        // value k where the template holds its value k.
+        // A text lands where a load puts the built-in level in its place.
         static LevelGrid grid;
         if (text.count > 0) {
             LevelStart(*title, n).enter(0);
             std::memcpy(grid, game.grid, sizeof grid);
-            for (int32_t k = 0; k < text.count; ++k) {
-                int32_t row, col;
-                layout_cell(TEMPLATE_LAYOUT, k, row, col);
-                grid[row][col] = text.value[k];
-            }
+            load_level_values(text.value, text.count, grid);
         }
         const LevelStart start(*title, n, text.count > 0 ? &grid : nullptr);
         proofs.push_back(prove_level(start, options.seeds, options.first_second));

@@ -27,7 +27,7 @@ bool readable(const char *path) {
 }
 
 // Where the pictures and sounds are looked for, in this order: data/ under the
-// current folder, as always; the installed data folder, found from where the
+// current folder; the installed data folder, found from where the
 // program itself is, so that a moved installation still works; the data/ of
 // the source tree the program was built from. The first that holds the sprite
 // sheet is the one; a broken file in it is reported, not skipped.
@@ -121,7 +121,7 @@ bool load_assets() {
     game.player_off_x = game.player_off_y = 0;
     game.level_number = FIRST_GAME_LEVEL;
     game.mode = start_mode;
-    game.scoring_flag = SCORE_OFF;
+    game.scoring_flag = OFF;
 
     if (!find_data_folder()) return false;
     game.sprite_sheet = load_picture(data_file(FIRST_DATA_FILE), game.sprite_palette, SHEET_MIN_W, SHEET_MIN_H);

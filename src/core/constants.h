@@ -6,6 +6,9 @@
 // belongs with nothing here is named in that file.
 #pragma once
 
+// The window shows 60 frames a second; the prover ticks its pinned clock at the same rate.
+constexpr int FRAMES_PER_SECOND = 60;
+
 // Modes of the frame loop.
 enum GameMode { MODE_NONE = 0, MODE_TITLE = 1, MODE_PLAY = 2, MODE_EDITOR = 3 };
 
@@ -33,6 +36,30 @@ constexpr int CELL_RIGHT_TURRET_LAST = 154;
 constexpr int CELL_LEFT_TURRET_FIRST = 154;  // left-firing turret m has code 154 + m (154 is both)
 constexpr int CELL_LEFT_TURRET_LAST = 204;
 constexpr int CELL_CURSOR = 1014;
+
+// What a cell code stands for, as a set: 154 is both a right-firing and a
+// left-firing turret, and every other code is one kind or none.
+enum CellKind : unsigned {
+    KIND_NONE = 0,
+    KIND_PLAYER = 1,
+    KIND_BLOCK = 2,
+    KIND_WALKER = 4,
+    KIND_RIGHT_TURRET = 8,
+    KIND_LEFT_TURRET = 16,
+    KIND_CURSOR = 32,
+    KIND_TURRET = KIND_RIGHT_TURRET | KIND_LEFT_TURRET,
+    KIND_ENEMY = KIND_WALKER | KIND_TURRET,
+};
+constexpr unsigned cell_kind(int code) {
+    unsigned kind = KIND_NONE;
+    if (code == CELL_PLAYER) kind |= KIND_PLAYER;
+    if (code == CELL_BLOCK) kind |= KIND_BLOCK;
+    if (code >= CELL_WALKER_FIRST && code <= CELL_WALKER_LAST) kind |= KIND_WALKER;
+    if (code >= CELL_RIGHT_TURRET_FIRST && code <= CELL_RIGHT_TURRET_LAST) kind |= KIND_RIGHT_TURRET;
+    if (code >= CELL_LEFT_TURRET_FIRST && code <= CELL_LEFT_TURRET_LAST) kind |= KIND_LEFT_TURRET;
+    if (code == CELL_CURSOR) kind |= KIND_CURSOR;
+    return kind;
+}
 
 // Table sizes, indexed 0..N-1.
 constexpr int WALKER_SLOTS = 101;
@@ -86,7 +113,10 @@ constexpr int BODY_BOX_H = 41;
 constexpr int MARGIN_LEFT = 10;
 constexpr int MARGIN_RIGHT = 280;
 
-// Ship and player shots.
+// Ship and player shots. In play Left and Right move the ship SHIP_STEP pixels
+// a frame; Up and Down move the view SCROLL_STEP pixels, as F3 and F4 do in the editor.
+constexpr int SHIP_STEP = 4;
+constexpr int SCROLL_STEP = 10;
 constexpr int SHIP_NO_FRAME = 3;        // after a reset: the ship is there but not drawn
 constexpr int PLAYER_FIRST_SLOT = 1;
 constexpr int PLAYER_LAST_SLOT = 20;
@@ -114,10 +144,6 @@ constexpr int EXPLOSION_FRAMES = 10;
 
 // Blocks.
 constexpr int BLOCK_BOX = 41;           // 40-pixel block, strict box tests one larger
-
-// Score line and banner.
-constexpr int SCORE_OFF = 1;            // scoring_flag: 1 shows the banner, 2 counts points
-constexpr int SCORE_ON = 2;
 
 // Sounds.
 constexpr int SOUND_VOLUME = 255;

@@ -36,10 +36,13 @@ int32_t next_value() {
 void load_level(int32_t n) {
     const bool from_file = level_file_in_use && n == LEVEL_FILE_SLOT;
     seek_level(from_file ? n + 1 : n);
-    int32_t k = 0;
-    for (int32_t row = 1; row <= LEVEL_ROWS; ++row)
-        for (int32_t col = 1; col <= LEVEL_COLS; ++col, ++k)
-            game.grid[row][col] = from_file && k < EXPORT_LAYOUT.values ? level_file[k] : next_value();
+    const int32_t from_text = from_file ? EXPORT_LAYOUT.values : 0;
+    load_level_values(level_file, from_text, game.grid);
+    for (int32_t k = from_text; k < TEMPLATE_LAYOUT.values; ++k) {
+        int32_t row, col;
+        loaded_cell(k, row, col);
+        game.grid[row][col] = next_value();
+    }
 }
 
 void use_level_file(const int32_t *values) {

@@ -7,11 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/decimal.h"
 #include "core/regular_file.h"
 
 namespace {
 
-constexpr int64_t MAGNITUDE_CAP = int64_t{1} << 40;  // far past 32 bits, and no overflow
 constexpr int32_t SHOWN_CHARS = 40;                  // a longer value is shown cut, with "..."
 
 bool fail(LevelTextError &error, LevelTextFault fault, int32_t line, const char *format, ...) {
@@ -64,8 +64,7 @@ void take_char(LevelTextReader &r, char c) {
         r.negative = c == '-';
     } else if (c >= '0' && c <= '9') {
         ++r.digits;
-        r.magnitude = r.magnitude * 10 + (c - '0');
-        if (r.magnitude > MAGNITUDE_CAP) r.magnitude = MAGNITUDE_CAP;
+        r.magnitude = with_digit(r.magnitude, c);
     } else {
         r.malformed = true;
     }
@@ -76,7 +75,7 @@ bool end_value(LevelTextReader &r) {
     if (r.malformed || r.digits == 0)
         return fail(*r.error, LevelTextFault::NOT_INTEGER, r.line, "'%s%s' is not a decimal integer", r.shown, ellipsis(r));
     const int64_t v = r.negative ? -r.magnitude : r.magnitude;
-    if (v < INT32_MIN || v > INT32_MAX)
+    if (!fits_32_bits(v))
         return fail(*r.error, LevelTextFault::TOO_WIDE, r.line, "'%s%s' does not fit 32 bits", r.shown, ellipsis(r));
     LevelValues &out = *r.values;
     if (out.count < LEVEL_VALUES_KEPT) {
@@ -170,6 +169,16 @@ void place_level_values(const LevelLayout &l, const int32_t *values, LevelCells 
     }
 }
 
+void loaded_cell(int32_t k, int32_t &row, int32_t &col) { layout_cell(TEMPLATE_LAYOUT, k, row, col); }
+
+void load_level_values(const int32_t *values, int32_t count, LevelCells &cells) {
+    for (int32_t k = 0; k < count; ++k) {
+        int32_t row, col;
+        loaded_cell(k, row, col);
+        cells[row][col] = values[k];
+    }
+}
+
 void begin_level_text(LevelTextReader &r, LevelValues &values, LevelTextError &error) {
     r.values = &values;
     r.error = &error;
@@ -241,7 +250,7 @@ bool check_level_values(const LevelValues &v, int32_t n, LevelTextError &error) 
         if (code == CELL_WALKER_FIRST || code == CELL_RIGHT_TURRET_FIRST || code == CELL_LEFT_TURRET_FIRST ||
             code == CELL_LEFT_TURRET_LAST)
             return fail(error, LevelTextFault::UNUSED_CODE, v.line[k], "code %d is never used in a level", code);
-        if (code < CELL_WALKER_FIRST || code > CELL_LEFT_TURRET_LAST) continue;
+        if (!(cell_kind(code) & KIND_ENEMY)) continue;
         if (first_line[code])
             return fail(error, LevelTextFault::DUPLICATE_CODE, v.line[k],
                         "object code %d is used twice (first on line %d)", code, first_line[code]);

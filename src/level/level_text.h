@@ -78,6 +78,13 @@ struct LevelValues {
 // took them from; other cells are left alone.
 void place_level_values(const LevelLayout &layout, const int32_t *values, LevelCells &cells);
 
+// Where a load for play puts value k of a level, whatever layout its text is
+// in: the template's order, row 1 + k / 32, column 1 + k % 32. A play level's
+// text is 33 values short of that, so its load runs on into the values after it.
+void loaded_cell(int32_t k, int32_t &row, int32_t &col);
+// Puts the first `count` values of a text where a load for play puts them.
+void load_level_values(const int32_t *values, int32_t count, LevelCells &cells);
+
 // What is wrong with a text, one kind per rule.
 enum class LevelTextFault : uint8_t {
     NONE,

@@ -9,8 +9,6 @@
 
 namespace {
 
-void no_wait() {}
-const FramePlatform UNSEEN = {no_wait, no_wait, poll_held_keys};
 void no_sound(const SoundCall &) {}
 
 // The one place that turns a table's name into the table.
@@ -38,7 +36,7 @@ StartStatus start_unseen() {
     return status;
 }
 
-void run_unseen_frame() { run_frame(UNSEEN); }
+void run_unseen_frame() { run_frame(HEADLESS_PLATFORM); }
 
 int32_t ship_x() {
     for (int32_t r = 0; r < VIEW_ROWS; ++r)

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int FRAMES_PER_SECOND = 60;
 constexpr int32_t FRAME_LIMIT = 3600;  // a minute of play: a run still going then is stuck
 
 // The search: candidates kept, frames per chunk.
@@ -56,7 +55,7 @@ std::string walls_above(int32_t row, int32_t x) {
     for (int32_t r = std::max(1, row - 5); r < row; ++r)
         for (int32_t c = std::max(0, (x - 40) / CELL_SIZE); c <= std::min(GRID_COLS - 1, (x + BODY_W) / CELL_SIZE); ++c) {
             const int32_t code = game.grid[r][c];
-            if (code == CELL_BLOCK || (code >= CELL_RIGHT_TURRET_FIRST && code <= CELL_LEFT_TURRET_LAST))
+            if (cell_kind(code) & (KIND_BLOCK | KIND_TURRET))
                 out += std::string(out.empty() ? "" : ", ") + (code == CELL_BLOCK ? "block" : "turret " + std::to_string(code)) +
                        " at (" + std::to_string(r) + ", " + std::to_string(c) + ")";
         }
@@ -202,9 +201,8 @@ std::vector<Obstacle> obstacles() {
     for (int32_t r = 1; r < GRID_ROWS; ++r)
         for (int32_t c = 0; c < GRID_COLS; ++c) {
             const int32_t code = game.grid[r][c], x = c * CELL_SIZE, y = r * CELL_SIZE;
-            if (code == CELL_BLOCK) out.push_back({x, y, x + BLOCK_BOX - 1, y + BLOCK_BOX - 1});
-            if (code >= CELL_RIGHT_TURRET_FIRST && code <= CELL_LEFT_TURRET_LAST)
-                out.push_back({x, y, x + TURRET_SIZE, y + TURRET_SIZE});
+            if (cell_kind(code) & KIND_BLOCK) out.push_back({x, y, x + BLOCK_BOX - 1, y + BLOCK_BOX - 1});
+            if (cell_kind(code) & KIND_TURRET) out.push_back({x, y, x + TURRET_SIZE, y + TURRET_SIZE});
         }
     return out;
 }
@@ -295,15 +293,11 @@ PlayerResult play(const LevelStart &start, int64_t second, const std::vector<Rou
     for (int32_t frame = 0; frame < FRAME_LIMIT && frame - climbed_at < STUCK_FRAMES; ++frame) {
         // The screen as it was `lag` frames ago, moved on by the keys pressed since.
         const size_t from = seen.size() > lag ? seen.size() - 1 - lag : 0;
-        int32_t scroll_y = seen[from].scroll_y, player_x = seen[from].player_x;
-        for (size_t h = from; h + 1 < seen.size(); ++h) {
-            const int k = seen[h].keys;
-            if (k & HOLD_UP) scroll_y -= SCROLL_STEP;
-            if (k & HOLD_DOWN) scroll_y = std::min(LEVEL_START_SCROLL_Y, scroll_y + SCROLL_STEP);
-            if (k & HOLD_LEFT) player_x -= SHIP_STEP;
-            if (k & HOLD_RIGHT) player_x += SHIP_STEP;
-        }
-        int keys = follower.keys_for(scroll_y, player_x);
+        ShipPlace at = {seen[from].player_x, seen[from].scroll_y};
+        for (size_t h = from; h + 1 < seen.size(); ++h)
+            for (Arrow arrow : ARROWS)
+                if (seen[h].keys & hold_bit(arrow)) at = moved_by(arrow, at);
+        int keys = follower.keys_for(at.scroll_y, at.x);
         // Wedged against a wall for a while, a person backs off a little.
         if (frame - climbed_at >= WEDGED_FRAMES && (frame - climbed_at) % WEDGED_FRAMES < BACK_OFF_FRAMES)
             keys = (keys & ~HOLD_UP) | HOLD_DOWN;

@@ -1,5 +1,5 @@
-// Proving a level: the search that shows it can be cleared, and the reference
-// player that shows whether it is fair, both playing the game's own frames
+// Proving a level: the search that shows it can be cleared, and the family of
+// players that shows whether it is fair, all playing the game's own frames
 // in-process from the level's start with the clock ticking as in the game.
 #pragma once
 
@@ -27,8 +27,9 @@ struct Player {
     int32_t weave = 0, weave_steps = 0;
 };
 
-// The family of reference players that proves a level fair for every player,
-// not only for one line: today's reference player first.
+// The family of players that proves a level fair for every player, not only
+// for one line: the reference player, who sees the screen a reaction late and
+// flies the way up itself, first.
 constexpr Player FAMILY[] = {
     {.name = "reference", .lag = REACTION_FRAMES, .line = 0},
     {.name = "6 frames late", .lag = 6, .line = 0},

@@ -75,7 +75,7 @@ WayUp find_way_up(int64_t node_limit) {
     // The walls alone: no walkers, and turrets that never fire.
     for (int32_t r = 1; r < GRID_ROWS; ++r)
         for (int32_t c = 0; c < GRID_COLS; ++c)
-            if (game.grid[r][c] >= CELL_WALKER_FIRST && game.grid[r][c] <= CELL_WALKER_LAST) game.grid[r][c] = CELL_EMPTY;
+            if (cell_kind(game.grid[r][c]) & KIND_WALKER) game.grid[r][c] = CELL_EMPTY;
     for (Turret *table : {game.right_turrets, game.left_turrets})
         for (int32_t t = 0; t < TURRET_SLOTS; ++t) table[t].fire_interval = INT32_MAX;
     auto walls = std::make_unique<Snapshot>();

@@ -5,8 +5,17 @@
 #include <cstdint>
 #include <vector>
 
+#include "world/world.h"
+
 // Keys as bits, for programs that choose them frame by frame.
-enum KeyBits : int { HOLD_LEFT = 1, HOLD_RIGHT = 2, HOLD_UP = 4, HOLD_DOWN = 8, HOLD_SPACE = 16 };
+constexpr int hold_bit(Arrow arrow) { return 1 << arrow; }
+enum KeyBits : int {
+    HOLD_LEFT = hold_bit(ARROW_LEFT),
+    HOLD_RIGHT = hold_bit(ARROW_RIGHT),
+    HOLD_UP = hold_bit(ARROW_UP),
+    HOLD_DOWN = hold_bit(ARROW_DOWN),
+    HOLD_SPACE = 16
+};
 // The next polls hand the game exactly these keys.
 void hold_key_bits(int bits);
 

@@ -50,8 +50,7 @@ constexpr int EXIT_BAD_SCRIPT = 2;
 constexpr int EXIT_CHECK_FAILED = 3;
 constexpr int EXIT_OUTPUT_LOST = 1;
 
-// The machine the game runs on: memory bitmaps, the keys the script holds,
-// no retrace to wait for.
+// The game runs headless on memory bitmaps, with the keys the script holds.
 //
 // Showing a frame copies nothing. Nothing draws into back_buffer between the
 // copy to the screen and the end of the frame (only the poll and the keys come
@@ -60,11 +59,7 @@ constexpr int EXIT_OUTPUT_LOST = 1;
 // a third of a title frame's cost and far more under AddressSanitizer, whose
 // memmove is slow.
 BITMAP *black_screen;   // the screen before the first frame is shown
-bool frame_shown = false;
-
-void no_wait() {}
-void present() { frame_shown = true; }
-const FramePlatform HEADLESS = {no_wait, present, poll_held_keys};
+bool frame_shown = false;  // every frame run is shown
 
 struct BitmapFree {
     void operator()(BITMAP *b) const { destroy_bitmap(b); }
@@ -138,7 +133,8 @@ bool Replay::run_frames(const Command &cmd) {
     for (int32_t i = 0; i < cmd.number; ++i) {
         sounds_.set_frame(++frame_);
         const Before before = {game.mode, game.level_number, game.exports, key_drift()};
-        const bool going_on = run_frame(HEADLESS);
+        const bool going_on = run_frame(HEADLESS_PLATFORM);
+        frame_shown = true;
         if (events_) report_events(before);
         if (checking_ && !checker_.check(what))
             return fail(EXIT_CHECK_FAILED, "frame " + std::to_string(frame_) + ": check failed: " + what);

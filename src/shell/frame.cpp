@@ -4,6 +4,12 @@
 #include "core/game_state.h"
 #include "shell/shell.h"
 
+namespace {
+void no_wait() {}
+}  // namespace
+
+const FramePlatform HEADLESS_PLATFORM = {no_wait, no_wait, poll_held_keys};
+
 // One displayed frame: the world moves and the frame is drawn; the platform
 // waits for the frame's deadline, shows it and reads the keys (the window reads
 // them as late as still leaves time to compute the next frame); then, unless

@@ -18,22 +18,22 @@ constexpr int32_t EDITOR_BRUSH_LIMIT = 10;   // Space changes the brush when the
 constexpr int32_t EDITOR_TOP_ROW_MIN = 10;   // F3 and F4 keep the view's top row in 10..256
 constexpr int32_t EDITOR_TOP_ROW_MAX = 256;
 
-// Play: Left and Right move the ship 4 pixels a frame and pick ship frame 1 when
-// the shared timer passes 3; Up and Down scroll and pick frame 2 every frame.
-void steer(int32_t dx) {
+// Play: Left and Right move the ship across and pick ship frame 1 when the
+// shared timer passes 3; Up and Down scroll and pick frame 2 every frame.
+ShipPlace ship_place() { return {game.player_off_x, game.scroll_y}; }
+
+void steer(Arrow arrow) {
     if (++game.move_timer > MOVE_TIMER_LIMIT) {
         game.ship_frame = 1;
         game.move_timer = 0;
     }
-    game.player_off_x += dx;
+    game.player_off_x = moved_by(arrow, ship_place()).x;
 }
 
-void scroll(int32_t dy) {
+void scroll(Arrow arrow) {
     if (++game.move_timer > MOVE_TIMER_LIMIT) game.move_timer = 0;
     game.ship_frame = 2;
-    int32_t y = game.scroll_y + dy;
-    if (dy > 0 && y > LEVEL_START_SCROLL_Y) y = LEVEL_START_SCROLL_Y;  // Down stops at the bottom; Up is unbounded
-    set_scroll_y(y);
+    set_scroll_y(moved_by(arrow, ship_place()).scroll_y);
 }
 
 void fire() {
@@ -101,19 +101,19 @@ void poll_held_keys() {
 void apply_keys() {
     const bool play = game.mode == MODE_PLAY, edit = game.mode == MODE_EDITOR;
     if (key[KEY_LEFT]) {
-        if (play) steer(-SHIP_STEP);
+        if (play) steer(ARROW_LEFT);
         if (edit) step_cursor_offset(game.cursor_off_x, -CELL_SIZE);
     }
     if (key[KEY_RIGHT]) {
-        if (play) steer(SHIP_STEP);
+        if (play) steer(ARROW_RIGHT);
         if (edit) step_cursor_offset(game.cursor_off_x, CELL_SIZE);
     }
     if (key[KEY_UP]) {
-        if (play) scroll(-SCROLL_STEP);
+        if (play) scroll(ARROW_UP);
         if (edit) step_cursor_offset(game.cursor_off_y, -CELL_SIZE);
     }
     if (key[KEY_DOWN]) {
-        if (play) scroll(SCROLL_STEP);
+        if (play) scroll(ARROW_DOWN);
         if (edit) step_cursor_offset(game.cursor_off_y, CELL_SIZE);
     }
     if (key[KEY_ENTER] && edit) game.place_request = ON;

@@ -11,7 +11,8 @@
 
 #include <cstdint>
 
-constexpr int64_t FRAMES_PER_SECOND = 60;
+#include "core/constants.h"
+
 constexpr int64_t FRAME_NS = 1000000000LL / FRAMES_PER_SECOND;  // rounded down; deadlines use the exact ratio
 constexpr int64_t PACER_MAX_LAG_FRAMES = 4;
 // How long before a deadline the keys are read. From the latch to a frame

@@ -36,5 +36,5 @@ void draw_hud() {
 }
 
 void draw_banner() {
-    if (game.scoring_flag == SCORE_OFF) draw_sprite_region(SPR_BANNER, BANNER_X, 0);
+    if (game.scoring_flag == OFF) draw_sprite_region(SPR_BANNER, BANNER_X, 0);
 }

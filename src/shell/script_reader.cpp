@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/decimal.h"
+
 LineReader::Result LineReader::next(std::string &line) {
     line.clear();
     int c = getc_unlocked(in_);
@@ -58,15 +60,13 @@ NumberFault parse_int(std::string_view word, int64_t lo, int64_t hi, int64_t &va
     };
     if (i < word.size() && (word[i] == '+' || word[i] == '-')) negative = word[i++] == '-';
     if (i == word.size()) return not_whole();
-    // Saturate far above any 32-bit value so that a long row of digits cannot overflow.
-    constexpr int64_t CAP = int64_t{1} << 40;
     int64_t magnitude = 0;
     for (; i < word.size(); ++i) {
         if (word[i] < '0' || word[i] > '9') return not_whole();
-        magnitude = std::min(CAP, magnitude * 10 + (word[i] - '0'));
+        magnitude = with_digit(magnitude, word[i]);
     }
     value = negative ? -magnitude : magnitude;
-    if (value < INT32_MIN || value > INT32_MAX) {
+    if (!fits_32_bits(value)) {
         error = quoted(word) + " is not a 32-bit integer";
         return NumberFault::NOT_32_BIT;
     }

@@ -21,10 +21,7 @@ void update_title();
 // Level progression.
 void check_level_end();
 
-// Keys, applied once a frame after the poll. Left and Right move the ship by
-// SHIP_STEP pixels a frame; Up, Down, F3 and F4 the view by SCROLL_STEP.
-constexpr int32_t SHIP_STEP = 4;
-constexpr int32_t SCROLL_STEP = 10;
+// Keys, applied once a frame after the poll.
 void apply_keys();
 void start_play();
 
@@ -45,6 +42,11 @@ struct FramePlatform {
     void (*present)();
     void (*poll)();
 };
+
+// The frame loop with no machine under it, for the programs and tests that
+// run the game headless: no deadline to wait for, nothing to show, and the
+// held keys (set_held_keys) polled.
+extern const FramePlatform HEADLESS_PLATFORM;
 
 // One iteration of the frame loop; false once Escape is held.
 bool run_frame(const FramePlatform &platform);

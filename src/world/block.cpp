@@ -56,7 +56,7 @@ struct OwnerBox {
 };
 
 template <size_t OWNERS>
-struct ShotTable {
+struct BoxedShots {
     Shot (&shots)[SHOT_SLOTS][OWNERS];
     OwnerBox boxes[OWNERS] = {};
     bool listed[OWNERS] = {};
@@ -65,16 +65,16 @@ struct ShotTable {
     Shot copy[SHOT_SLOTS][OWNERS] = {};  // the shots the boxes were worked out for
 };
 
-ShotTable<WALKER_SLOTS> walker_table = {.shots = game.walker_shots};
-ShotTable<TURRET_SLOTS> right_turret_table = {.shots = game.right_turret_shots};
-ShotTable<TURRET_SLOTS> left_turret_table = {.shots = game.left_turret_shots};
+BoxedShots<WALKER_SLOTS> walker_table = {.shots = game.walker_shots};
+BoxedShots<TURRET_SLOTS> right_turret_table = {.shots = game.right_turret_shots};
+BoxedShots<TURRET_SLOTS> left_turret_table = {.shots = game.left_turret_shots};
 
 bool walking = false;      // a walk of the world is running
 bool boxes_true = false;   // the boxes and lists hold for the tables as they are now
 bool copies_true = false;  // they hold for the copies (the last walk kept them true to its end)
 
 template <size_t OWNERS>
-void note_owner(ShotTable<OWNERS> &table, int32_t owner) {
+void note_owner(BoxedShots<OWNERS> &table, int32_t owner) {
     OwnerBox box = {INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN};
     for (int32_t s = 0; s < SHOT_SLOTS; ++s) {
         const Shot &shot = table.shots[s][owner];
@@ -92,14 +92,14 @@ void note_owner(ShotTable<OWNERS> &table, int32_t owner) {
 }
 
 template <size_t OWNERS>
-void work_out(ShotTable<OWNERS> &table) {
+void work_out(BoxedShots<OWNERS> &table) {
     std::fill(std::begin(table.listed), std::end(table.listed), false);
     table.near_count = 0;
     for (int32_t owner = 0; owner < static_cast<int32_t>(OWNERS); ++owner) note_owner(table, owner);
 }
 
 template <size_t OWNERS>
-bool same_as_copy(const ShotTable<OWNERS> &table) {
+bool same_as_copy(const BoxedShots<OWNERS> &table) {
     return std::memcmp(table.copy, table.shots, sizeof table.copy) == 0;
 }
 
@@ -109,7 +109,7 @@ void stop_shots(Shot (&table)[SLOTS], int32_t bx, int32_t by, bool only_flying) 
 }
 
 template <size_t OWNERS>
-void stop_shots(ShotTable<OWNERS> &table, int32_t bx, int32_t by, bool only_flying) {
+void stop_shots(BoxedShots<OWNERS> &table, int32_t bx, int32_t by, bool only_flying) {
     for (int32_t i = 0; i < table.near_count; ++i) {
         const int32_t owner = table.near[i];
         const OwnerBox &box = table.boxes[owner];

@@ -12,7 +12,7 @@ constexpr int32_t ANIM_TICKS = 5;   // an animation steps once its tick passes t
 constexpr int32_t TENS = 1;         // kills score on digit[1], the tens
 }  // namespace
 
-int32_t key_drift() { return (held(KEY_UP) ? KEY_DRIFT : 0) - (held(KEY_DOWN) ? KEY_DRIFT : 0); }
+int32_t key_drift() { return key_drift_for(held(KEY_UP), held(KEY_DOWN)); }
 
 void advance_animation(int32_t &tick, int32_t &frame, int32_t &active, int32_t last_frame) {
     if (++tick <= ANIM_TICKS) return;
@@ -37,6 +37,6 @@ void hit_ship_if_touched(const Shot &shot) {
 }
 
 void score_kill(int32_t points) {
-    if (game.scoring_flag == SCORE_ON) game.score.digit[TENS] += points;
+    if (game.scoring_flag == ON) game.score.digit[TENS] += points;
     play_sound(game.hit_sample, SOUND_VOLUME, SOUND_PAN_LEFT, SOUND_FREQ, SOUND_ONCE);
 }

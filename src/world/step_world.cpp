@@ -12,12 +12,11 @@ bool held(int key_code) { return key[key_code] != 0; }
 // mapped straight to its object rather than compared with all 203 numbers;
 // 154 is both right-firing turret 50 and left-firing turret 0.
 static void step_level_cell(int32_t code, int32_t col, int32_t row) {
-    if (code == CELL_BLOCK) step_block(col, row);
-    if (code >= CELL_WALKER_FIRST && code <= CELL_WALKER_LAST) step_walker(code - CELL_WALKER_FIRST, col, row);
-    if (code >= CELL_RIGHT_TURRET_FIRST && code <= CELL_RIGHT_TURRET_LAST)
-        step_right_turret(code - CELL_RIGHT_TURRET_FIRST, col, row);
-    if (code >= CELL_LEFT_TURRET_FIRST && code <= CELL_LEFT_TURRET_LAST)
-        step_left_turret(code - CELL_LEFT_TURRET_FIRST, col, row);
+    const unsigned kind = cell_kind(code);
+    if (kind & KIND_BLOCK) step_block(col, row);
+    if (kind & KIND_WALKER) step_walker(code - CELL_WALKER_FIRST, col, row);
+    if (kind & KIND_RIGHT_TURRET) step_right_turret(code - CELL_RIGHT_TURRET_FIRST, col, row);
+    if (kind & KIND_LEFT_TURRET) step_left_turret(code - CELL_LEFT_TURRET_FIRST, col, row);
 }
 
 namespace {

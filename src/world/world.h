@@ -32,6 +32,28 @@ void owner_shots_moved(const Shot (&table)[SHOT_SLOTS][TURRET_SLOTS], int32_t n)
 // True while an arrow key is held (the keyboard as last polled).
 bool held(int key_code);
 
+// Play: where one frame of a held arrow moves the ship, for the game's keys
+// and for anyone who foresees them. Left and Right move its offset across by
+// SHIP_STEP pixels, Up and Down the view by SCROLL_STEP; Down stops at the
+// level's bottom, Up nowhere.
+enum Arrow { ARROW_LEFT, ARROW_RIGHT, ARROW_UP, ARROW_DOWN };
+constexpr Arrow ARROWS[] = {ARROW_LEFT, ARROW_RIGHT, ARROW_UP, ARROW_DOWN};
+struct ShipPlace {
+    int32_t x;         // across: the ship's offset, or where it is drawn (a step moves both alike)
+    int32_t scroll_y;  // the view's
+};
+constexpr ShipPlace moved_by(Arrow arrow, ShipPlace at) {
+    switch (arrow) {
+        case ARROW_LEFT: return {at.x - SHIP_STEP, at.scroll_y};
+        case ARROW_RIGHT: return {at.x + SHIP_STEP, at.scroll_y};
+        case ARROW_UP: return {at.x, at.scroll_y - SCROLL_STEP};
+        default: {
+            const int32_t y = at.scroll_y + SCROLL_STEP;
+            return {at.x, y > LEVEL_START_SCROLL_Y ? LEVEL_START_SCROLL_Y : y};
+        }
+    }
+}
+
 // The arrow keys whose way is barred by something solid the ship touches.
 struct BarredKeys {
     bool left, right, up, down;
@@ -44,8 +66,10 @@ void push_ship_back(BarredKeys barred);
 // The rules walkers and turrets share.
 //
 // What Up and Down add to the y of enemy shots and animations this frame, so
-// that they keep their place on the screen against the view's scroll.
+// that they keep their place on the screen against the view's scroll: for the
+// keys as last polled, and for Up and Down held or not.
 int32_t key_drift();
+constexpr int32_t key_drift_for(bool up, bool down) { return (up ? KEY_DRIFT : 0) - (down ? KEY_DRIFT : 0); }
 // One update of a death or explosion animation: the frame steps once its tick
 // passes 5 (so frame 1 shows for 5 updates, later ones for 6), and the update
 // that steps past the last frame ends it (active = OFF).

@@ -31,7 +31,7 @@ TEST(ScoreCarry, OnePassSettlesEveryChain) {
 // for one frame.
 TEST(ScoreLine, AKillLeavesTheTensEmptyForOneFrame) {
     const Running play(MODE_PLAY);
-    game.scoring_flag = SCORE_ON;
+    game.scoring_flag = ON;
     game.score.digit[1] = 7;
     game.grid[game.top_row + 10][5] = CELL_WALKER_FIRST + 2;  // walker 2 at screen (50, 100)
     game.player_shots[2] = {SHOT_FLYING, 60, 125};

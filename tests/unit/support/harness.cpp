@@ -6,10 +6,6 @@
 
 std::vector<SoundCall> sounds;
 
-namespace {
-const FramePlatform HEADLESS = {[] {}, [] {}, poll_held_keys};
-}  // namespace
-
 void start_test_game(int mode) {
     sounds.clear();
     hold_keys({});
@@ -39,7 +35,7 @@ void hold_keys(std::initializer_list<int> keys) {
     poll_held_keys();
 }
 
-bool run_test_frame() { return run_frame(HEADLESS); }
+bool run_test_frame() { return run_frame(HEADLESS_PLATFORM); }
 
 void run_frames(int n, std::initializer_list<int> keys) {
     set_held_keys(keys);

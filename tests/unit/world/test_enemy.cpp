@@ -37,10 +37,10 @@ TEST_F(Enemies, AnAnimationStepsEverySixthUpdateAfterTheFirstFiveAndEndsPastItsL
 }
 
 TEST_F(Enemies, AKillScoresItsPointsOnTheTensWhenPointsCountAndSoundsEitherWay) {
-    for (int flag : {SCORE_ON, SCORE_OFF}) {
+    for (int flag : {ON, OFF}) {
         game.scoring_flag = flag, game.score.digit[1] = 3;
         score_kill(5);
-        EXPECT_EQ(game.score.digit[1], flag == SCORE_ON ? 8 : 3);
+        EXPECT_EQ(game.score.digit[1], flag == ON ? 8 : 3);
     }
     ASSERT_EQ(sounds.size(), 2u);
     for (const SoundCall &c : sounds)

@@ -14,7 +14,7 @@ struct Turrets : GameIn<MODE_PLAY> {
 
 // Flying player shots inside the 33 x 41 box kill, each once more; idle ones do not.
 TEST_F(Turrets, FlyingShotsInsideTheBoxKillThemAndTheExplosionDriftsWithTheKeys) {
-    game.scoring_flag = SCORE_ON;
+    game.scoring_flag = ON;
     for (const Kind &k : KINDS) {
         Turret &t = k.turrets[N];
         game.score.digit[1] = 0, sounds.clear(), hold_keys({});

@@ -13,7 +13,7 @@ struct Walkers : GameIn<MODE_PLAY> {
 
 // Every player shot inside the 33 x 41 box kills, idle or flying, each once more.
 TEST_F(Walkers, EveryShotInsideTheBoxKillsThenItDiesForSeventyTwoUpdatesAndItsWreckSlidesOff) {
-    game.scoring_flag = SCORE_ON;
+    game.scoring_flag = ON;
     const int F = SHOT_FLYING, pts[6][3] = {{SHOT_IDLE, 101, 41}, {F, 132, 80}, {F, 133, 60}, {F, 100, 60}, {F, 110, 81}, {F, 110, 40}};
     for (int i = 0; i < 6; ++i) game.player_shots[i + 1] = {pts[i][0], pts[i][1], pts[i][2]};
     shot(6) = {SHOT_FLYING, 30, 50};
