@@ -10,9 +10,17 @@
 #pragma clang diagnostic ignored "-Wdeprecated-volatile"
 #endif
 
+// The library's own update of a region of the window from the screen's lines
+// (converting them first when the desktop's pixel format differs): one put of
+// its XImage, through shared memory when the X server offers it. Exported by
+// the library, not declared in its headers.
+extern "C" void _xwin_update_screen(int x, int y, int w, int h);
+
 void send_frame_to_display() {
+    if (!_xwin.display) return;
+    _xwin_update_screen(0, 0, SCREEN_W, SCREEN_H);
     XLOCK();
-    if (_xwin.display) XSync(_xwin.display, False);
+    XSync(_xwin.display, False);
     XUNLOCK();
 }
 

@@ -5,8 +5,9 @@
 // when the screen is not an X window.
 #pragma once
 
-// Sends the frame just blitted to the X server and returns once the server has
-// it, so it reaches the screen now and is not overwritten while still on its way.
+// Sends the whole screen, written straight into its lines, to the X server in
+// one update and returns once the server has it, so it reaches the screen now
+// and is not overwritten while still on its way.
 void send_frame_to_display();
 
 // Has the library take in the X input waiting now (keys, focus, the close
