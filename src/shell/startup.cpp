@@ -132,10 +132,11 @@ int scale_to_fit(int desktop_w, int desktop_h) {
 StartStatus start_window(int mode) {
     const EndingSignalsHeldBack held;
     // Without a display the library cannot start, and its keyboard would crash.
+    quiet_library_background();
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) return START_NO_WINDOW;
+    display_started_up();
     gfx_capabilities = GFX_CAPABILITIES_AT_START;
     install_keyboard();
-    install_timer();
     install_sound_quietly();
     set_window_title("");
     set_color_depth(32);  // so the pictures show their own colours
