@@ -13,8 +13,9 @@
 // and shows another picture once S is down. On a busy machine the bare
 // client says how much of what is measured is the machine's and not the game's.
 // With --cpu it measures instead what the game costs the machine: each
-// thread's processor time (utime + stime in /proc/PID/task/TID/stat) and its
-// wake-ups (voluntary context switches, from .../status), over a stretch on
+// thread's processor time (utime + stime in /proc/PID/task/TID/stat, and the
+// exact run time in .../schedstat) and its wake-ups (voluntary context
+// switches, from .../status), over a stretch on
 // the title screen and one in play (S pressed, no other key: the ship sits at
 // the bottom of level 2, which nothing reaches in that time), for each GAME
 // given and for the bare client, taking turns, round after round. Give two
@@ -279,6 +280,7 @@ int differing_pixels(const std::vector<uint32_t> &a, const std::vector<uint32_t>
 // What one thread of a process has used so far.
 struct ThreadUse {
     long ticks = 0;    // processor time, user and system, in clock ticks
+    double run_ns = 0;  // time on a processor, exact (the first field of schedstat)
     long wakeups = 0;  // voluntary context switches: each a sleep it woke from
 };
 
@@ -302,6 +304,7 @@ ThreadUse thread_use(const std::string &task) {
         std::sscanf(stat.c_str() + name_end + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime,
                     &stime) == 2)
         use.ticks = utime + stime;
+    use.run_ns = std::atof(proc_text((task + "/schedstat").c_str()).c_str());
     const std::string status = proc_text((task + "/status").c_str());
     const size_t at = status.find("\nvoluntary_ctxt_switches:");
     if (at != std::string::npos) use.wakeups = std::atol(status.c_str() + at + 26);
@@ -325,7 +328,7 @@ ProcessUse process_use(pid_t pid) {
         if (std::atoi(entry->d_name) == pid) {
             use.main = t;
         } else {
-            use.others.ticks += t.ticks, use.others.wakeups += t.wakeups;
+            use.others.ticks += t.ticks, use.others.run_ns += t.run_ns, use.others.wakeups += t.wakeups;
             ++use.other_threads;
         }
     }
@@ -404,8 +407,12 @@ double key_to_screen(const char *path, double phase) {
 // ---- What the game costs the machine (--cpu) ----
 
 // One stretch of one program: shares of one core and wake-ups a second.
+// Processor time in ticks misses most of a thread that runs for microseconds
+// at a time (a tick is charged to whoever runs at that instant), so the exact
+// run time is given beside it.
 struct Use {
     double cpu = 0, main_cpu = 0, others_cpu = 0;
+    double run = 0, main_run = 0, others_run = 0;
     double wakeups = 0, main_wakeups = 0, others_wakeups = 0;
     int other_threads = 0;
     double frames = 0;  // a second, as the damage events tell
@@ -425,6 +432,9 @@ Use measure_use(pid_t pid, double seconds) {
     use.main_cpu = 100.0 * (to.main.ticks - from.main.ticks) * tick_s / wall_s;
     use.others_cpu = 100.0 * (to.others.ticks - from.others.ticks) * tick_s / wall_s;
     use.cpu = use.main_cpu + use.others_cpu;
+    use.main_run = (to.main.run_ns - from.main.run_ns) / 1e7 / wall_s;
+    use.others_run = (to.others.run_ns - from.others.run_ns) / 1e7 / wall_s;
+    use.run = use.main_run + use.others_run;
     use.main_wakeups = (to.main.wakeups - from.main.wakeups) / wall_s;
     use.others_wakeups = (to.others.wakeups - from.others.wakeups) / wall_s;
     use.wakeups = use.main_wakeups + use.others_wakeups;
@@ -451,10 +461,10 @@ void measure_title_and_play(const char *path, double seconds, Use &title, Use &p
 }
 
 void print_use(const char *name, const char *stretch, const Use &u) {
-    std::printf("  %-28s %-5s %5.2f %% (main %5.2f, %d other %5.2f)   %6.0f wake-ups/s (main %5.0f, others %5.0f)   %4.1f "
-                "frames/s\n",
-                name, stretch, u.cpu, u.main_cpu, u.other_threads, u.others_cpu, u.wakeups, u.main_wakeups,
-                u.others_wakeups, u.frames);
+    std::printf("  %-26s %-5s ticks %4.2f %% (main %4.2f, %d other %4.2f)  run %4.2f %% (main %4.2f, others %4.2f)  "
+                "%5.0f wake-ups/s (main %4.0f, others %4.0f)  %4.1f frames/s\n",
+                name, stretch, u.cpu, u.main_cpu, u.other_threads, u.others_cpu, u.run, u.main_run, u.others_run,
+                u.wakeups, u.main_wakeups, u.others_wakeups, u.frames);
 }
 
 // Each GAME and the bare client in turn, round after round, then the range
@@ -476,7 +486,8 @@ void measure_cpu(const std::vector<const char *> &games, double seconds, int rou
             print_use(name_of(programs[p]), "play", play);
         }
     }
-    std::printf("ranges over %d rounds: processor time (%%), main thread, other threads; wake-ups a second\n", rounds);
+    std::printf("ranges over %d rounds: processor time (%% of one core, in ticks and exact), wake-ups a second\n",
+                rounds);
     for (size_t p = 0; p < programs.size(); ++p)
         for (const auto *uses : {&titles[p], &plays[p]}) {
             const auto range = [&](double Use::*field, const char *format) {
@@ -484,10 +495,11 @@ void measure_cpu(const std::vector<const char *> &games, double seconds, int rou
                 for (const Use &u : *uses) lo = std::min(lo, u.*field), hi = std::max(hi, u.*field);
                 std::printf(format, lo, hi);
             };
-            std::printf("  %-28s %-5s", name_of(programs[p]), uses == &titles[p] ? "title" : "play");
-            range(&Use::cpu, " %5.2f-%5.2f");
-            range(&Use::main_cpu, "  main %4.2f-%4.2f");
-            range(&Use::others_cpu, "  others %4.2f-%4.2f");
+            std::printf("  %-26s %-5s", name_of(programs[p]), uses == &titles[p] ? "title" : "play");
+            range(&Use::cpu, " ticks %4.2f-%4.2f");
+            range(&Use::run, "  run %4.2f-%4.2f");
+            range(&Use::main_run, " (main %4.2f-%4.2f,");
+            range(&Use::others_run, " others %4.2f-%4.2f)");
             range(&Use::wakeups, "  wake-ups %4.0f-%4.0f");
             range(&Use::others_wakeups, " (others %4.0f-%4.0f)\n");
         }
