@@ -80,16 +80,16 @@ void *run_tasks(void *) {
     sigfillset(&all);
     pthread_sigmask(SIG_BLOCK, &all, nullptr);
     pthread_mutex_lock(&lock);
-    timespec due;
-    clock_gettime(CLOCK_MONOTONIC, &due);
     while (thread_running) {
         if (held_back > 0 || !any_thread_task()) {
             pthread_cond_wait(&changed, &lock);
-            clock_gettime(CLOCK_MONOTONIC, &due);
             continue;
         }
         for (int i = 0; i < task_count; ++i)
             if (tasks[i].on_thread) tasks[i].run(1);
+        // The next round a period from now: a thread held up catches nothing up.
+        timespec due;
+        clock_gettime(CLOCK_MONOTONIC, &due);
         due.tv_nsec += TASK_PERIOD_NS;
         if (due.tv_nsec >= 1000000000L) due.tv_nsec -= 1000000000L, ++due.tv_sec;
         pthread_cond_timedwait(&changed, &lock, &due);
@@ -121,15 +121,13 @@ void stop_manager() {
 
 int add_task(bg_func run) {
     pthread_mutex_lock(&lock);
-    int status = task_count < MAX_TASKS ? 0 : -1;
-    for (int i = 0; i < task_count; ++i)
-        if (tasks[i].run == run) status = 1;  // the display sets up its handler twice
-    if (status == 0) tasks[task_count++] = {run, display_started};
-    if (status == 0 && display_started && !thread_running)
+    const bool room = task_count < MAX_TASKS;
+    if (room) tasks[task_count++] = {run, display_started};
+    if (room && display_started && !thread_running)
         thread_running = pthread_create(&thread, nullptr, run_tasks, nullptr) == 0;
     pthread_cond_signal(&changed);
     pthread_mutex_unlock(&lock);
-    return status < 0 ? -1 : 0;
+    return room ? 0 : -1;
 }
 
 int remove_task(bg_func run) {
