@@ -20,7 +20,7 @@ void set_window_scale(int n);
 // room left for panels and a title bar.
 int scale_to_fit(int desktop_w, int desktop_h);
 
-// The library with its keyboard, timer and (quietly probed) sound, the
+// The library with its keyboard and (quietly probed) sound, the
 // window (320 x 320 at scale 1) with the close button acting as Escape, then
 // the game in `mode`. On failure the library is back in text mode and nothing is loaded.
 StartStatus start_window(int mode);
