@@ -157,7 +157,7 @@ void print_verdict(const std::string &name, const LevelProof &p) {
         std::printf("%s cannot be cleared: %s\n", name.c_str(), p.stopped.c_str());
 }
 
-// Installed as upshot-prove; built as prove_levels.
+// The name it was started by (upshot-prove, or the build tree's prove_levels link), set first in main.
 const char *program = "prove_levels";
 
 void print_usage(std::FILE *to) {
@@ -176,8 +176,18 @@ void print_usage(std::FILE *to) {
 Options parse_options(int argc, char **argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+        std::string arg = argv[i];
+        if (arg == "--") {
+            if (i + 1 < argc) usage(("unexpected argument '" + std::string(argv[i + 1]) + "'").c_str());
+            break;
+        }
+        // --name=VALUE is --name VALUE.
+        const size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
+        const bool inline_value = equals != std::string::npos;
+        const std::string given = inline_value ? arg.substr(equals + 1) : "";
+        if (inline_value) arg.resize(equals);
         auto value = [&]() -> std::string {
+            if (inline_value) return given;
             if (i + 1 >= argc) usage((arg + " needs a value").c_str());
             return argv[++i];
         };
@@ -190,6 +200,9 @@ Options parse_options(int argc, char **argv) {
                 usage((arg + " wants a number in " + std::to_string(lo) + ".." + std::to_string(hi)).c_str());
             return n;
         };
+        const bool flag = arg == "--verdict" || arg == "--targets" || arg == "--quiet" || arg == "--help" ||
+                          arg == "-h" || arg == "--version";
+        if (flag && inline_value) usage((arg + " takes no value").c_str());
         if (arg == "--seeds") o.seeds = static_cast<int>(number(1, 1000));
         else if (arg == "--first-second") o.first_second = number(0, 1L << 30);
         else if (arg == "--level") o.level = static_cast<int>(number(FIRST_GAME_LEVEL, LAST_GAME_LEVEL));
@@ -216,7 +229,7 @@ Options parse_options(int argc, char **argv) {
             print_version(program);
             std::exit(0);
         }
-        else usage(("unknown option " + arg).c_str());
+        else usage(((arg.rfind('-', 0) == 0 ? "unknown option '" : "unexpected argument '") + arg + "'").c_str());
     }
     if (!o.text.empty() && o.level == 0) usage("--text needs --level");
     return o;

@@ -4,9 +4,10 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "core/regular_file.h"
 
 namespace {
 
@@ -96,7 +97,9 @@ bool end_line(LevelTextReader &r) {
 }
 
 // Reads in pieces, so that no more than the limit is ever held or read.
-bool read_fd(int fd, LevelTextReader &reader) {
+// Feeds the file to the reader until its end, hashing every byte; after a
+// fault in the text the rest is still read for the checksum.
+bool read_fd(int fd, LevelTextReader &reader, uint64_t &checksum) {
     static char chunk[1 << 16];
     int64_t total = 0;
     for (;;) {
@@ -105,11 +108,12 @@ bool read_fd(int fd, LevelTextReader &reader) {
         if (n < 0) return fail(*reader.error, LevelTextFault::UNREADABLE, 0, "cannot be read: %s", std::strerror(errno));
         if (n == 0) return end_level_text(reader);
         total += n;
-        // Something that is not a plain file (a pipe, a device) can grow without end.
+        // A file can grow while it is read.
         if (total > LEVEL_TEXT_MAX_BYTES)
-            return fail(*reader.error, LevelTextFault::TOO_LARGE, 0, "is more than the %lld bytes a level text may be",
+            return !failed(reader) && fail(*reader.error, LevelTextFault::TOO_LARGE, 0, "is more than the %lld bytes a level text may be",
                         static_cast<long long>(LEVEL_TEXT_MAX_BYTES));
-        if (!feed_level_text(reader, chunk, static_cast<size_t>(n))) return false;
+        checksum = level_checksum(checksum, chunk, static_cast<size_t>(n));
+        feed_level_text(reader, chunk, static_cast<size_t>(n));
     }
 }
 
@@ -246,19 +250,27 @@ bool check_level_values(const LevelValues &v, int32_t n, LevelTextError &error) 
     return true;
 }
 
-bool read_level_text(const char *path, int32_t n, LevelValues &values, LevelTextError &error) {
+uint64_t level_checksum(uint64_t sum, const char *bytes, size_t size) {
+    for (size_t i = 0; i < size; ++i) sum = (sum ^ static_cast<unsigned char>(bytes[i])) * 0x100000001b3ULL;
+    return sum;
+}
+
+bool read_level_text(const char *path, int32_t n, LevelValues &values, LevelTextError &error, uint64_t *checksum) {
     LevelTextReader reader;
     begin_level_text(reader, values, error);
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    const char *kind;
+    const int fd = open_regular_file(path, kind);
+    if (fd < 0 && kind) return fail(error, LevelTextFault::NOT_A_FILE, 0, "%s, not a level text", kind);
     if (fd < 0) return fail(error, LevelTextFault::UNREADABLE, 0, "cannot be read: %s", std::strerror(errno));
     struct stat st;
     bool ok = fstat(fd, &st) == 0 || fail(error, LevelTextFault::UNREADABLE, 0, "cannot be read: %s", std::strerror(errno));
-    if (ok && S_ISDIR(st.st_mode)) ok = fail(error, LevelTextFault::NOT_A_FILE, 0, "is a directory, not a level text");
-    if (ok && S_ISREG(st.st_mode) && st.st_size > LEVEL_TEXT_MAX_BYTES)
+    if (ok && st.st_size > LEVEL_TEXT_MAX_BYTES)
         ok = fail(error, LevelTextFault::TOO_LARGE, 0, "is %lld bytes, more than the %lld bytes a level text may be",
                   static_cast<long long>(st.st_size), static_cast<long long>(LEVEL_TEXT_MAX_BYTES));
-    ok = ok && read_fd(fd, reader);
+    uint64_t sum = LEVEL_CHECKSUM_START;
+    ok = ok && read_fd(fd, reader, sum);
     close(fd);
+    if (checksum) *checksum = sum;
     return ok && check_level_values(values, n, error);
 }
 

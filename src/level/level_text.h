@@ -82,7 +82,7 @@ void place_level_values(const LevelLayout &layout, const int32_t *values, LevelC
 enum class LevelTextFault : uint8_t {
     NONE,
     UNREADABLE,      // cannot be opened or read
-    NOT_A_FILE,      // a directory
+    NOT_A_FILE,      // a directory, a FIFO, a device: anything but a regular file
     TOO_LARGE,       // over LEVEL_TEXT_MAX_BYTES
     NOT_TEXT,        // a byte that no level text holds
     LONE_CR,         // a carriage return not followed by a line feed
@@ -134,9 +134,19 @@ bool parse_level_text(const char *text, size_t size, LevelValues &values, LevelT
 // code twice and none of the four the game never hands out.
 bool check_level_values(const LevelValues &values, int32_t n, LevelTextError &error);
 
-// Reads, parses and checks the file at `path` as level n. The size is looked
-// at first and no more than LEVEL_TEXT_MAX_BYTES are ever read.
-bool read_level_text(const char *path, int32_t n, LevelValues &values, LevelTextError &error);
+// Reads, parses and checks the file at `path` as level n. Only a regular file
+// is read (open_regular_file), its size is looked at first and no more than
+// LEVEL_TEXT_MAX_BYTES are ever read. With `checksum`, the same pass gives the
+// level_checksum of every byte of the file, even past a fault in the text;
+// it means nothing after an UNREADABLE, NOT_A_FILE or TOO_LARGE fault.
+bool read_level_text(const char *path, int32_t n, LevelValues &values, LevelTextError &error,
+                     uint64_t *checksum = nullptr);
+
+// A checksum of a level file's bytes, 64-bit FNV-1a: enough to tell an edited
+// level file from the one a recording was made with. Fed in pieces from
+// LEVEL_CHECKSUM_START.
+constexpr uint64_t LEVEL_CHECKSUM_START = 0xcbf29ce484222325ULL;
+uint64_t level_checksum(uint64_t sum, const char *bytes, size_t size);
 
 // "PATH:LINE: words" (or "PATH: words"), one line on standard error.
 void print_level_text_error(const char *path, const LevelTextError &error);

@@ -29,7 +29,7 @@
 namespace {
 
 const char USAGE[] =
-    "usage: upshot-replay [--start-mode title|play|editor] [--help] [--version] [SCRIPT]\n"
+    "usage: upshot-replay [--start-mode title|play|editor] [--help] [--version] [--] [SCRIPT]\n"
     "Runs the game headless from SCRIPT (or standard input), one command a line:\n"
     "  frames N [KEY ...]   run N frames holding exactly these keys (LEFT, SPACE, ESC, ...)\n"
     "  clock S              the clock reads S whole seconds from now on (0 until then)\n"
@@ -43,11 +43,12 @@ const char USAGE[] =
     "  level FILE SUM       (first line only) start again with the level file FILE,\n"
     "                       whose checksum a recording gave as SUM, as upshot --level FILE\n"
     "  events on|off        print a line for every death, level end and export\n"
-    "Exit status: 0 at the end of the script or on Escape, 2 for a bad script or\n"
-    "missing pictures and sounds, 3 when a check fails.\n";
+    "Exit status: 0 at the end of the script or on Escape, 1 when the output cannot\n"
+    "be written, 2 for a bad script or missing pictures and sounds, 3 when a check fails.\n";
 
 constexpr int EXIT_BAD_SCRIPT = 2;
 constexpr int EXIT_CHECK_FAILED = 3;
+constexpr int EXIT_OUTPUT_LOST = 1;
 
 // The machine the game runs on: memory bitmaps, the keys the script holds,
 // no retrace to wait for.
@@ -331,33 +332,51 @@ int Replay::run(std::FILE *script) {
 
 }  // namespace
 
+// As a program that fails loudly when its output is lost: stdout flushed and
+// closed, and a failure said in one line, with status 1.
+int closing_stdout(int status) {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout) && std::fclose(stdout) == 0) return status;
+    std::fprintf(stderr, "upshot-replay: cannot write the output: %s\n", std::strerror(errno));
+    return EXIT_OUTPUT_LOST;
+}
+
 int main(int argc, char **argv) {
     int mode = MODE_TITLE;
     const char *script_path = nullptr;
+    bool options_over = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--start-mode" && i + 1 < argc) {
-            const std::string m = argv[++i];
+        const bool option = !options_over && arg.size() >= 2 && arg[0] == '-';
+        const std::string name = option ? arg.substr(0, arg.find('=')) : "";
+        if (arg == "--" && !options_over) {
+            options_over = true;
+        } else if (name == "--start-mode") {
+            if (name == arg && i + 1 >= argc) {
+                std::fprintf(stderr, "upshot-replay: --start-mode needs a value, title|play|editor\n");
+                return EXIT_BAD_SCRIPT;
+            }
+            const std::string m = name == arg ? argv[++i] : arg.substr(name.size() + 1);
             mode = m == "title" ? MODE_TITLE : m == "play" ? MODE_PLAY : m == "editor" ? MODE_EDITOR : MODE_NONE;
             if (mode == MODE_NONE) {
                 std::fprintf(stderr, "upshot-replay: unknown start mode %s (see --help)\n", quoted(m).c_str());
                 return EXIT_BAD_SCRIPT;
             }
-        } else if (arg == "--help" || arg == "-h") {
+        } else if (option && (arg == "--help" || arg == "-h")) {
             std::fputs(USAGE, stdout);
-            return 0;
-        } else if (arg == "--version") {
+            return closing_stdout(0);
+        } else if (option && arg == "--version") {
             print_version("upshot-replay");
-            return 0;
-        } else if (!script_path && (arg.empty() || arg[0] != '-' || arg == "-")) {
+            return closing_stdout(0);
+        } else if (!option && !script_path) {
             script_path = argv[i];
         } else {
-            std::fprintf(stderr, "upshot-replay: unexpected argument %s (see --help)\n", quoted(arg).c_str());
+            std::fprintf(stderr, "upshot-replay: %s %s (see --help)\n", option ? "unknown option" : "unexpected argument",
+                         quoted(option ? name : arg).c_str());
             return EXIT_BAD_SCRIPT;
         }
     }
     std::FILE *script = stdin;
-    if (script_path && std::strcmp(script_path, "-") != 0) {
+    if (script_path && (options_over || std::strcmp(script_path, "-") != 0)) {
         script = std::fopen(script_path, "rb");
         if (!script) {
             std::fprintf(stderr, "upshot-replay: cannot open %s: %s\n", quoted(script_path).c_str(),
@@ -370,5 +389,5 @@ int main(int argc, char **argv) {
     // for the rest of the process.
     static Replay replay;
     if (!replay.start(mode)) return EXIT_BAD_SCRIPT;
-    return replay.run(script);
+    return closing_stdout(replay.run(script));
 }

@@ -1,6 +1,7 @@
 #include "shell/arguments.h"
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -9,9 +10,11 @@
 
 #include "core/build_info.h"
 #include "core/constants.h"
+#include "core/regular_file.h"
 #include "level/level.h"
 #include "level/level_text.h"
 #include "shell/recording.h"
+#include "shell/script_reader.h"
 #include "shell/startup.h"
 
 namespace {
@@ -19,10 +22,14 @@ namespace {
 constexpr int EXIT_BAD_ARGUMENTS = 2;
 
 LevelValues level_values;
+uint64_t level_checksum;
+
+// The program whose arguments these are, for the start of each message.
+const char *who = "upshot";
 
 bool take_level_file(const char *path) {
     LevelTextError error;
-    if (!read_level_text(path, LEVEL_FILE_SLOT, level_values, error)) {
+    if (!read_level_text(path, LEVEL_FILE_SLOT, level_values, error, &level_checksum)) {
         print_level_text_error(path, error);
         return false;
     }
@@ -30,25 +37,16 @@ bool take_level_file(const char *path) {
     return true;
 }
 
-// The editor saves beside the file and renames over it, so the folder must
-// take new files; better said now than after an hour of editing.
-bool folder_takes_files(const char *path) {
-    char folder[4096];
-    const char *slash = std::strrchr(path, '/');
-    if (!slash)
-        std::snprintf(folder, sizeof folder, ".");
-    else
-        std::snprintf(folder, sizeof folder, "%.*s", static_cast<int>(slash == path ? 1 : slash - path), path);
-    if (access(folder, W_OK | X_OK) == 0) return true;
-    std::fprintf(stderr, "%s: cannot be written: %s\n", path, std::strerror(errno));
-    return false;
-}
-
 bool open_for_editing(const char *path) {
     struct stat st;
     const bool exists = stat(path, &st) == 0 || errno != ENOENT;
     if (exists && !take_level_file(path)) return false;
-    if (!folder_takes_files(path)) return false;
+    // The editor saves beside the file and renames over it, so the folder must
+    // take new files; better said now than after an hour of editing.
+    if (!folder_takes_files(path)) {
+        std::fprintf(stderr, "%s: cannot be written: %s\n", path, std::strerror(errno));
+        return false;
+    }
     set_level_text_path(path);
     return true;
 }
@@ -60,7 +58,7 @@ bool take_level(const char *path) {
     level_path = path;
     return take_level_file(path);
 }
-bool take_record(const char *path) { return open_recording(path, level_path); }
+bool take_record(const char *path) { return open_recording(path, level_path, level_checksum); }
 bool take_watch(const char *path) { return open_watching(path); }
 
 bool take_scale(const char *value) {
@@ -73,7 +71,8 @@ bool take_scale(const char *value) {
         set_window_scale(v[0] - '0');
         return true;
     }
-    std::fprintf(stderr, "--scale: '%s' is not a whole number from 1 to %d, nor auto\n", value, LARGEST_SCALE);
+    std::fprintf(stderr, "%s: --scale: %s is not a whole number from 1 to %d, nor auto\n", who, quoted(value).c_str(),
+                 LARGEST_SCALE);
     return false;
 }
 
@@ -81,9 +80,10 @@ bool take_scale(const char *value) {
 enum : unsigned { GAME = 1, EDITOR = 2 };
 
 // One row per option: its name, the programs that take it, the value that
-// follows it, what it does (for --help), and the procedure that takes the
-// value (false once it has said on stderr what is wrong). Each may be given
-// once; the values are taken in the table's order (--level before --record).
+// follows it (as `--name VALUE` or `--name=VALUE`), what it does (for
+// --help), and the procedure that takes the value (false once it has said on
+// stderr what is wrong). Each may be given once; the values are taken in the
+// table's order (--level before --record).
 struct Option {
     const char *name;
     unsigned programs;
@@ -107,10 +107,8 @@ constexpr int OPTION_COUNT = sizeof OPTIONS / sizeof OPTIONS[0];
 const char EDITOR_FILE[] = "FILE";
 const char EDITOR_FILE_HELP[] = "edit FILE, or a new empty level there; right Shift saves to FILE (level.txt without it)";
 
-const char *program_name(unsigned program) { return program == EDITOR ? "upshot-editor" : "upshot"; }
-
 void print_usage(unsigned program, std::FILE *to) {
-    std::fprintf(to, "usage: %s", program_name(program));
+    std::fprintf(to, "usage: %s", who);
     if (program == EDITOR) std::fprintf(to, " [%s]", EDITOR_FILE);
     for (const Option &o : OPTIONS)
         if (o.programs & program) std::fprintf(to, " [%s %s]", o.name, o.value);
@@ -129,39 +127,61 @@ void print_help(unsigned program) {
     std::printf("  %-16s %s\n  %-16s %s\n", "--help", "show this and end", "--version", "show the version and end");
 }
 
-int bad_usage(unsigned program) {
+// What is wrong, one line naming it, then the usage line.
+__attribute__((format(printf, 2, 3))) int bad_usage(unsigned program, const char *format, ...) {
+    std::fprintf(stderr, "%s: ", who);
+    std::va_list values;
+    va_start(values, format);
+    std::vfprintf(stderr, format, values);
+    va_end(values);
+    std::fputc('\n', stderr);
     print_usage(program, stderr);
     return EXIT_BAD_ARGUMENTS;
 }
 
 }  // namespace
 
+const char *program_name(int mode) { return mode == MODE_EDITOR ? "upshot-editor" : "upshot"; }
+
 int take_arguments(int mode, int argc, char **argv) {
     const unsigned program = mode == MODE_EDITOR ? EDITOR : GAME;
-    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
-        print_help(program);
-        return 0;
-    }
-    if (argc == 2 && std::string_view(argv[1]) == "--version") {
-        print_version(program_name(program));
-        return 0;
-    }
+    who = program_name(mode);
     // The words first, so that a usage error leaves everything as it was;
-    // then the values, in the table's order.
+    // then the values, in the table's order. After `--` every word is a FILE.
     const char *values[OPTION_COUNT] = {};
     const char *file = nullptr;
+    bool options_over = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        int row = 0;
-        while (row < OPTION_COUNT && !(arg == OPTIONS[row].name && (OPTIONS[row].programs & program))) ++row;
-        if (row < OPTION_COUNT) {
-            if (values[row] || i + 1 >= argc) return bad_usage(program);
-            values[row] = argv[++i];
-        } else if (program == EDITOR && !file && !arg.empty() && arg[0] != '-') {
-            file = argv[i];
-        } else {
-            return bad_usage(program);
+        if (!options_over && arg == "--") {
+            options_over = true;
+            continue;
         }
+        if (options_over || arg.size() < 2 || arg[0] != '-') {
+            if (program != EDITOR || file) return bad_usage(program, "unexpected argument %s", quoted(arg).c_str());
+            file = argv[i];
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            print_help(program);
+            return 0;
+        }
+        if (arg == "--version") {
+            print_version(who);
+            return 0;
+        }
+        const size_t equals = arg.find('=');
+        const std::string_view name = arg.substr(0, equals);
+        int row = 0;
+        while (row < OPTION_COUNT && !(name == OPTIONS[row].name && (OPTIONS[row].programs & program))) ++row;
+        if (row == OPTION_COUNT) return bad_usage(program, "unknown option %s", quoted(name).c_str());
+        if (values[row]) return bad_usage(program, "%s is given twice", OPTIONS[row].name);
+        if (equals != arg.npos)
+            values[row] = argv[i] + equals + 1;
+        else if (i + 1 < argc)
+            values[row] = argv[++i];
+        else
+            return bad_usage(program, "%s needs a value, %s", OPTIONS[row].name, OPTIONS[row].value);
     }
     // A recording names its own level file, and watching one records nothing.
     auto given = [&](bool (*take)(const char *)) {
@@ -169,7 +189,8 @@ int take_arguments(int mode, int argc, char **argv) {
             if (OPTIONS[row].take == take) return values[row] != nullptr;
         return false;
     };
-    if (given(take_watch) && (given(take_level) || given(take_record))) return bad_usage(program);
+    if (given(take_watch) && (given(take_level) || given(take_record)))
+        return bad_usage(program, "--watch cannot go with %s", given(take_level) ? "--level" : "--record");
     level_path = nullptr;
     for (int row = 0; row < OPTION_COUNT; ++row)
         if (values[row] && !OPTIONS[row].take(values[row])) return EXIT_BAD_ARGUMENTS;

@@ -4,13 +4,14 @@
 //   upshot --level FILE     plays FILE in level 2's place: first after S
 //   upshot-editor FILE      edits FILE (a new empty level if it does not exist)
 //                           and right Shift writes it back
-//   upshot --record FILE    plays as always and writes the run to FILE as it goes
+//   upshot --record FILE    plays and writes the run to FILE as it goes
 //   upshot --watch FILE     shows the run recorded in FILE
 //   --scale N|auto          (both) a window N times as wide and high
 //   --help, --version       (both) answer on stdout and end
 //
-// A level file is read and checked, a recording opened or read through, before
-// any window opens.
+// `--opt=VALUE` is `--opt VALUE`, and after `--` every word is a FILE. A
+// level file is read and checked, a recording read through or the file that
+// will take one looked at, before any window opens.
 #pragma once
 
 // take_arguments's answer when the program should go on and run.
@@ -18,6 +19,10 @@ constexpr int ARGUMENTS_TAKEN = -1;
 
 // Reads the arguments of the program whose start mode is `mode`. Returns
 // ARGUMENTS_TAKEN, or the status to exit with: 0 after --help or --version,
-// 2 after a usage line or a one-line error naming what is wrong (for a level
-// file, the file, its line and the rule broken).
+// 2 after a line naming what is wrong (an unknown, repeated or clashing
+// option, with the usage line after it; for a level file, the file, its line
+// and the rule broken).
 int take_arguments(int mode, int argc, char **argv);
+
+// The name of the program whose start mode is `mode`, which starts its messages.
+const char *program_name(int mode);

@@ -18,6 +18,7 @@
 #include "level/level.h"
 #include "level/level_text.h"
 #include "shell/pacer.h"
+#include "shell/signals.h"
 #include "shell/x11.h"
 
 namespace {
@@ -30,7 +31,6 @@ constexpr char PROOF_SEEDS[] = "20";
 static_assert(LEVEL_FILE_SLOT == 2);
 // Below the editor, so that its frames come first on a busy machine.
 constexpr int PROOF_NICENESS = 10;
-constexpr int LEAVING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 
 char recovery_path[PATH_MAX + 16];
 LevelValues recovered;
@@ -170,7 +170,7 @@ void start_refresh(int64_t now) {
     if (pid == 0) {
         // A Ctrl-C reaches the whole process group; the child finishes, and
         // the editor, which waits for it, then writes the file once more.
-        for (int sig : LEAVING_SIGNALS) signal(sig, SIG_IGN);
+        for (int sig : ENDING_SIGNALS) signal(sig, SIG_IGN);
         _exit(write_recovery(report) ? 0 : 1);
     }
     last_refresh_ns = now;
@@ -225,16 +225,7 @@ void begin_editing() {
     std::memcpy(written_grid, game.grid, sizeof written_grid);
     find_prover();
 
-    struct sigaction act{};
-    act.sa_handler = on_signal;
-    sigemptyset(&act.sa_mask);
-    for (int sig : LEAVING_SIGNALS) sigaddset(&act.sa_mask, sig);
-    act.sa_flags = SA_RESTART;
-    for (int sig : LEAVING_SIGNALS) {
-        struct sigaction before;
-        sigaction(sig, nullptr, &before);
-        if (before.sa_handler != SIG_IGN) sigaction(sig, &act, nullptr);  // nohup stays nohup
-    }
+    take_ending_signals(on_signal);
     on_display_lost(on_display_lost);
 }
 

@@ -8,11 +8,13 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 #include "core/build_info.h"
 #include "core/clock.h"
+#include "core/regular_file.h"
 #include "level/level.h"
 #include "level/level_text.h"
 #include "shell/script_reader.h"
@@ -32,6 +34,9 @@ constexpr size_t PENDING_BYTES = 3 * 4096;
 
 struct Recorder {
     const char *path;
+    const char *level_path;   // the --level file, or null
+    uint64_t level_checksum;  // of the bytes of it that were played
+    bool started = false;     // the file opened, or tried
     int fd = -1;
     char pending[PENDING_BYTES];
     size_t used = 0;
@@ -85,6 +90,11 @@ bool write_pending() {
     return true;
 }
 
+bool cannot_record(const char *path, const char *why) {
+    std::fprintf(stderr, "%s: cannot be written: %s\n", path, why);
+    return false;
+}
+
 // A write that fails is said once; the game goes on without its recording.
 void write_or_stop() {
     if (recorder.fd < 0 || write_pending()) return;
@@ -115,6 +125,66 @@ void poll_and_note_keys() {
 void present_and_write() {
     window_platform().present();
     write_or_stop();
+}
+
+// A recording starts with this, so that one is known from any other file.
+constexpr char RECORDING_HEAD[] = "# recorded by upshot ";
+
+// Whether FILE may become the recording, said in one line when not: nothing
+// but an older recording (or an empty file) is ever overwritten, and never
+// the level file played, whatever path or link names it.
+bool may_record_to(const char *path, const char *level_path) {
+    struct stat st, level;
+    if (stat(path, &st) != 0) {
+        return (errno == ENOENT && folder_takes_files(path)) || cannot_record(path, std::strerror(errno));
+    }
+    if (const char *kind = not_regular(st.st_mode)) {
+        std::fprintf(stderr, "%s: %s; a recording goes to a regular file\n", path, kind);
+        return false;
+    }
+    if (level_path && stat(level_path, &level) == 0 && level.st_dev == st.st_dev && level.st_ino == st.st_ino) {
+        std::fprintf(stderr, "%s: is the level file played; the recording would overwrite it\n", path);
+        return false;
+    }
+    const char *kind;
+    const int fd = open_regular_file(path, kind);
+    if (fd < 0) return cannot_record(path, kind ? kind : std::strerror(errno));
+    char head[sizeof RECORDING_HEAD - 1];
+    const ssize_t n = read(fd, head, sizeof head);
+    close(fd);
+    if (n != 0 && (n != static_cast<ssize_t>(sizeof head) || std::memcmp(head, RECORDING_HEAD, sizeof head) != 0)) {
+        std::fprintf(stderr, "%s: is not a recording, so it is not overwritten\n", path);
+        return false;
+    }
+    return access(path, W_OK) == 0 || cannot_record(path, std::strerror(errno));
+}
+
+// Once the window is open: the file emptied or made, and its first lines,
+// what made it and `level LEVEL CHECKSUM` when a level file is played. If it
+// cannot be, the game goes on unrecorded, as after a write that fails.
+void start_recording() {
+    recorder.started = true;
+    recorder.fd = open(recorder.path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
+    struct stat st;
+    if (recorder.fd >= 0 && (fstat(recorder.fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        close(recorder.fd);
+        recorder.fd = -1;
+        errno = EINVAL;
+    }
+    if (recorder.fd >= 0) fcntl(recorder.fd, F_SETFL, fcntl(recorder.fd, F_GETFL) & ~O_NONBLOCK);
+    append("%s%s", RECORDING_HEAD, UPSHOT_VERSION);
+    if (recorder.level_path)
+        append(" with --level %s\nlevel %s %s", recorder.level_path, recorder.level_path,
+               checksum_text(recorder.level_checksum).c_str());
+    append("\n");
+    if (recorder.fd < 0 || !write_pending()) {
+        std::fprintf(stderr, "%s: cannot be written: %s; the run is not recorded\n", recorder.path, std::strerror(errno));
+        if (recorder.fd >= 0) close(recorder.fd);
+        recorder.fd = -1;
+        return;
+    }
+    // Past a file size limit a write fails rather than the process ending.
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 // ---- Playing back -----------------------------------------------------------------
@@ -183,44 +253,34 @@ LevelValues recorded_level;
 
 }  // namespace
 
-bool open_recording(const char *path, const char *level_path) {
-    uint64_t checksum = 0;
-    std::string error;
+bool open_recording(const char *path, const char *level_path, uint64_t level_checksum) {
     if (level_path && std::strpbrk(level_path, " \t\r\n")) {
         std::fprintf(stderr, "%s: a level file named in a recording cannot hold blanks\n", level_path);
         return false;
     }
-    if (level_path && !file_checksum(level_path, checksum, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return false;
-    }
-    recorder.fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    append("# recorded by upshot %s", UPSHOT_VERSION);
-    if (level_path) append(" with --level %s\nlevel %s %s", level_path, level_path, checksum_text(checksum).c_str());
-    append("\n");
-    if (recorder.fd < 0 || !write_pending()) {
-        std::fprintf(stderr, "%s: cannot be written: %s\n", path, std::strerror(errno));
-        if (recorder.fd >= 0) close(recorder.fd);
-        recorder.fd = -1;
-        return false;
-    }
-    // Past a file size limit a write fails rather than the process ending.
-    signal(SIGXFSZ, SIG_IGN);
+    if (!may_record_to(path, level_path)) return false;
     recorder.path = path;
+    recorder.level_path = level_path;
+    recorder.level_checksum = level_checksum;
     run = Run::RECORD;
     return true;
 }
 
 bool take_recorded_level(const char *path, uint64_t checksum, std::string &error) {
     uint64_t now = 0;
-    if (!file_checksum(path, now, error)) return false;
+    LevelTextError fault;
+    const bool read = read_level_text(path, LEVEL_FILE_SLOT, recorded_level, fault, &now);
+    const LevelTextFault f = fault.fault;
+    if (!read && (f == LevelTextFault::UNREADABLE || f == LevelTextFault::NOT_A_FILE || f == LevelTextFault::TOO_LARGE)) {
+        error = "cannot read " + quoted(path) + ": " + (f == LevelTextFault::UNREADABLE ? std::strerror(errno) : fault.words);
+        return false;
+    }
     if (now != checksum) {
         error = quoted(path) + " has changed since the recording (checksum " + checksum_text(now) + ", recorded " +
                 checksum_text(checksum) + ")";
         return false;
     }
-    LevelTextError fault;
-    if (!read_level_text(path, LEVEL_FILE_SLOT, recorded_level, fault)) {
+    if (!read) {
         error = quoted(path) + " line " + std::to_string(fault.line) + ": " + fault.words;
         return false;
     }
@@ -230,9 +290,15 @@ bool take_recorded_level(const char *path, uint64_t checksum, std::string &error
 
 bool open_watching(const char *path) {
     playback.path = path;
-    playback.in = std::fopen(path, "rb");
+    const char *kind;
+    const int fd = open_regular_file(path, kind);
+    playback.in = fd < 0 ? nullptr : fdopen(fd, "rb");
     if (!playback.in) {
-        std::fprintf(stderr, "%s: cannot be read: %s\n", path, std::strerror(errno));
+        if (kind)
+            std::fprintf(stderr, "%s: %s, not a recording\n", path, kind);
+        else
+            std::fprintf(stderr, "%s: cannot be read: %s\n", path, std::strerror(errno));
+        if (fd >= 0) close(fd);
         return false;
     }
     // Through it once now, so that a fault is told before any window opens.
@@ -257,6 +323,7 @@ void before_start() {
 }
 
 bool before_frame() {
+    if (run == Run::RECORD && !recorder.started) start_recording();
     if (run == Run::RECORD) note_clock();
     return run != Run::WATCH || next_recorded_frame();
 }

@@ -18,10 +18,13 @@
 
 #include "shell/shell.h"
 
-// Starts FILE as this run's recording and writes its first lines: what made
+// Takes FILE as this run's recording, with the level file played (or null)
+// and the checksum of its bytes as read. Nothing is written yet: once the
+// window is open FILE is emptied or made, and its first lines say what made
 // it, then `level LEVEL CHECKSUM` when a level file is played. False, having
-// said why in one line on stderr, when FILE cannot be written.
-bool open_recording(const char *path, const char *level_path);
+// said why in one line on stderr, when FILE cannot be written, is not a
+// regular file, is the level file, or holds something other than a recording.
+bool open_recording(const char *path, const char *level_path, uint64_t level_checksum);
 
 // Reads the recording at `path` through once, checking every line, and takes
 // its level file. False, having said what is wrong in one line on stderr.

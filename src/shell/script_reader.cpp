@@ -203,25 +203,6 @@ std::string parse_recorded_line(const std::vector<std::string_view> &words, Reco
     return error.empty() ? error : std::string(words[0]) + ": " + error;
 }
 
-// 64-bit FNV-1a: enough to tell an edited level file from the one recorded.
-bool file_checksum(const char *path, uint64_t &checksum, std::string &error) {
-    std::FILE *in = std::fopen(path, "rb");
-    if (!in) {
-        error = "cannot read " + quoted(path) + ": " + std::strerror(errno);
-        return false;
-    }
-    uint64_t h = 0xcbf29ce484222325ULL;
-    for (int c = getc_unlocked(in); c != EOF; c = getc_unlocked(in)) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
-    const bool failed = std::ferror(in);
-    std::fclose(in);
-    if (failed) {
-        error = "cannot read " + quoted(path);
-        return false;
-    }
-    checksum = h;
-    return true;
-}
-
 std::string checksum_text(uint64_t checksum) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(checksum));

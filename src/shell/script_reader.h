@@ -54,8 +54,8 @@ std::string arity(const std::vector<std::string_view> &words, size_t lo, size_t 
 // with them or an empty string:
 //   frames N [KEY ...]     N frames (0 or more) holding exactly these keys
 //   clock S                the clock reads S seconds (0..2^31-1) from now on
-//   level FILE CHECKSUM    the level file played, and file_checksum of its
-//                          text as 16 lowercase hexadecimal digits
+//   level FILE CHECKSUM    the level file played, and level_checksum of its
+//                          bytes as 16 lowercase hexadecimal digits
 std::string parse_frames(const std::vector<std::string_view> &words, int32_t &count, std::vector<int> &keys);
 std::string parse_clock(const std::vector<std::string_view> &words, int32_t &seconds);
 std::string parse_level_file(const std::vector<std::string_view> &words, std::string &path, uint64_t &checksum);
@@ -72,7 +72,6 @@ struct RecordedLine {
 // "verb: what", or an empty string.
 std::string parse_recorded_line(const std::vector<std::string_view> &words, RecordedLine &line);
 
-// A checksum of a file's bytes (64-bit FNV-1a), and as a recording writes it.
-bool file_checksum(const char *path, uint64_t &checksum, std::string &error);
+// A level file's checksum as a recording writes it.
 std::string checksum_text(uint64_t checksum);
 

@@ -15,10 +15,12 @@
 #include "assets/assets.h"
 #include "core/game_state.h"
 #include "reset/reset.h"
+#include "shell/arguments.h"
 #include "shell/editing.h"
 #include "shell/pacer.h"
 #include "shell/recording.h"
 #include "shell/shell.h"
+#include "shell/signals.h"
 #include "shell/x11.h"
 
 namespace {
@@ -113,11 +115,20 @@ struct EndingSignalsHeldBack {
     EndingSignalsHeldBack() {
         sigset_t ending;
         sigemptyset(&ending);
-        for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&ending, sig);
+        for (int sig : ENDING_SIGNALS) sigaddset(&ending, sig);
         pthread_sigmask(SIG_BLOCK, &ending, &was);
     }
     ~EndingSignalsHeldBack() { pthread_sigmask(SIG_SETMASK, &was, nullptr); }
 };
+
+// Without a window there is nothing to do; one line says why.
+void say_no_window(int mode) {
+    const char *display = std::getenv("DISPLAY");
+    if (!display || !*display)
+        std::fprintf(stderr, "%s: cannot open a window: DISPLAY is not set\n", program_name(mode));
+    else
+        std::fprintf(stderr, "%s: cannot open display '%s'\n", program_name(mode), display);
+}
 
 }  // namespace
 
@@ -131,9 +142,13 @@ int scale_to_fit(int desktop_w, int desktop_h) {
 
 StartStatus start_window(int mode) {
     const EndingSignalsHeldBack held;
-    // Without a display the library cannot start, and its keyboard would crash.
+    take_ending_signals(note_ending_signal);  // before the library's own handlers, and again once it is up
     quiet_library_background();
-    if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) return START_NO_WINDOW;
+    // Without a display the library cannot start, and its keyboard would crash.
+    if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) {
+        say_no_window(mode);
+        return START_NO_WINDOW;
+    }
     display_started_up();
     gfx_capabilities = GFX_CAPABILITIES_AT_START;
     install_keyboard();
@@ -144,6 +159,7 @@ StartStatus start_window(int mode) {
     if (window_scale == SCALE_AUTO)
         window_scale = get_desktop_resolution(&desktop_w, &desktop_h) == 0 ? scale_to_fit(desktop_w, desktop_h) : 1;
     if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, VIEW_W * window_scale, VIEW_H * window_scale, 0, 0) != 0) {
+        std::fprintf(stderr, "%s: cannot open a window: %s\n", program_name(mode), allegro_error);
         set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
         return START_NO_WINDOW;
     }
@@ -151,6 +167,7 @@ StartStatus start_window(int mode) {
     const StartStatus status = start_game_state(mode);
     if (status != START_OK) set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
     pacer_start(pacer, monotonic_ns());
+    take_ending_signals(note_ending_signal);
     return status;
 }
 
@@ -188,10 +205,14 @@ int run_game(int mode) {
     if (status != START_OK) return status;
     if (editing) begin_editing();
     const FramePlatform &platform = frame_platform();
-    while (before_frame() && run_frame(platform)) {
+    while (!ending_signal() && before_frame() && run_frame(platform)) {
     }
     if (editing) end_editing();
     after_run();
     stop_game();
+    if (const int sig = ending_signal()) {
+        allegro_exit();
+        die_by_signal(sig);
+    }
     return 0;
 }

@@ -6,13 +6,18 @@ source "$(dirname "$0")/lib.sh"
 # A stand-in game shows whether scripts/run would have started it.
 mkdir "$TMP/bin" && printf '#!/bin/sh\ntouch "%s/started"\n' "$TMP" >"$TMP/bin/upshot" && chmod +x "$TMP/bin/upshot"
 
-# Without a display: status 1, silently, and no crash (a signal gives 128 + n).
+# Without a display: status 1, one line that says why, and no crash (a
+# signal gives 128 + n).
 for display in "" ":$((RANDOM % 1000 + 3000))"; do
   if [ -n "$display" ]; then export DISPLAY=$display; else unset DISPLAY; fi
-  STATUS=0
-  timeout 20 "$BUILD/upshot" 2>"$TMP/err" || STATUS=$?
-  [ "$STATUS" -eq 1 ] || fail "with DISPLAY='$display' the status is $STATUS, not 1"
-  [ ! -s "$TMP/err" ] || fail "with DISPLAY='$display' the game wrote on stderr"
+  why="cannot open display '$display'"
+  [ -n "$display" ] || why="cannot open a window: DISPLAY is not set"
+  for program in upshot upshot-editor; do
+    STATUS=0
+    timeout 20 "$BUILD/$program" 2>"$TMP/err" || STATUS=$?
+    [ "$STATUS" -eq 1 ] || fail "$program with DISPLAY='$display': the status is $STATUS, not 1"
+    [ "$(cat "$TMP/err")" = "$program: $why" ] || fail "$program with DISPLAY='$display' said other than '$why'"
+  done
   out=$(BUILD_DIR=$TMP/bin scripts/run upshot 2>&1) && fail "scripts/run succeeded without a display"
   [ "$(wc -l <<<"$out")" -eq 1 ] && grep -q "xvfb-run scripts/play" <<<"$out" || fail "scripts/run said: $out"
   [ ! -e "$TMP/started" ] || fail "scripts/run started the game without a display"

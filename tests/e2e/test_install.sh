@@ -1,7 +1,8 @@
 # An installation, moved after installing, played from a folder without data/:
 # the game shows its title and ends with Escape, the editor saves level.txt in
 # the folder it was started from, every program answers --version, and with
-# the pictures and sounds nowhere the game names every place it looked.
+# the pictures and sounds nowhere the game names every place it looked. The
+# version is the changelog's.
 # The source tree's data/ is hidden (a private mount) so that only the
 # installed data folder can serve.
 if grep -q '^UPSHOT_SANITIZE:BOOL=ON' "$1/CMakeCache.txt"; then
@@ -19,7 +20,7 @@ mount --bind "$TMP/nothing" "$ROOT/data"
 mv "$TMP/first" "$TMP/moved"
 games=$TMP/moved/games
 for program in upshot upshot-editor upshot-replay upshot-prove; do
-  [ "$("$games/$program" --version)" = "$program $(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$BUILD/CMakeCache.txt")" ] ||
+  [ "$("$games/$program" --version)" = "$program $(dpkg-parsechangelog -l "$ROOT/debian/changelog" -S Version)" ] ||
     fail "$program --version: $("$games/$program" --version 2>&1)"
 done
 

@@ -24,19 +24,34 @@ struct Arguments : ::testing::Test {
     void SetUp() override { std::ofstream(mine, std::ios::binary) << level_text(MINE); }
 };
 
-// Without arguments nothing changes; anything else the program does not know
-// gets one usage line and status 2, and asking for help gets it on stdout.
+// Without arguments nothing changes; anything else the program does not take
+// gets one line that names it, the usage line after it, and status 2; asking
+// for help gets it on stdout.
 // (A bad level file: tests/levels/test_level_checks.sh, with the real programs.)
-TEST_F(Arguments, NoneChangeNothingAndUnknownOnesGetTheUsage) {
+TEST_F(Arguments, NoneChangeNothingAndUnknownOnesAreNamed) {
     for (int mode : {MODE_TITLE, MODE_EDITOR}) EXPECT_EQ((std::pair{take(mode, {"upshot"}), out + err}), (std::pair{ARGUMENTS_TAKEN, std::string()}));
-    const struct { int mode; std::vector<std::string> words; } unknown[] = {{MODE_TITLE, {"upshot", mine}},
-        {MODE_TITLE, {"upshot", "--level"}}, {MODE_TITLE, {"upshot", "--level", mine, mine}},
-        {MODE_EDITOR, {"upshot-editor", "--level", mine}}, {MODE_EDITOR, {"upshot-editor", mine, mine}},
-        {MODE_EDITOR, {"upshot-editor", "--record", mine}}, {MODE_TITLE, {"upshot", "--watch", mine, "--level", mine}},
-        {MODE_TITLE, {"upshot", "--record", dir / "run.txt", "--record", dir / "run.txt"}}};
+    const std::string run = dir / "run.txt";
+    const struct { int mode; std::vector<std::string> words; std::string named; } unknown[] = {
+        {MODE_TITLE, {"upshot", mine}, "unexpected argument '"},
+        {MODE_TITLE, {"upshot", "--level"}, "--level needs a value, FILE"},
+        {MODE_TITLE, {"upshot", "--level", mine, mine}, "unexpected argument"},
+        {MODE_TITLE, {"upshot", "--bogus"}, "unknown option '--bogus'"},
+        {MODE_TITLE, {"upshot", "--bogus=3"}, "unknown option '--bogus'"},
+        {MODE_TITLE, {"upshot", "--", "--level", mine}, "unexpected argument '--level'"},
+        {MODE_EDITOR, {"upshot-editor", "--level", mine}, "unknown option '--level'"},
+        {MODE_EDITOR, {"upshot-editor", mine, mine}, "unexpected argument"},
+        {MODE_EDITOR, {"upshot-editor", "--record", mine}, "unknown option '--record'"},
+        {MODE_EDITOR, {"upshot-editor", "--scale", "2", "--scale=2"}, "--scale is given twice"},
+        {MODE_TITLE, {"upshot", "--watch", mine, "--level", mine}, "--watch cannot go with --level"},
+        {MODE_TITLE, {"upshot", "--record", run, "--watch", mine}, "--watch cannot go with --record"},
+        {MODE_TITLE, {"upshot", "--record", run, "--record=" + run}, "--record is given twice"}};
     for (const auto &c : unknown) {
         EXPECT_EQ(take(c.mode, c.words), 2) << c.words[1];
-        EXPECT_TRUE(err.rfind("usage: ", 0) == 0 && err.find('\n') == err.size() - 1) << err;
+        const std::string who = c.words[0] + ": ";
+        EXPECT_EQ(err.rfind(who + c.named, 0), 0u) << err;
+        const size_t line = err.find('\n');
+        EXPECT_EQ(err.substr(line + 1).rfind("usage: " + c.words[0] + " ", 0), 0u) << err;
+        EXPECT_EQ(err.find('\n', line + 1), err.size() - 1) << err;
     }
     EXPECT_EQ(take(MODE_EDITOR, {"upshot-editor", "--help"}), 0);
     EXPECT_EQ(out.rfind("usage: upshot-editor [FILE]", 0), 0u) << out;
@@ -44,7 +59,7 @@ TEST_F(Arguments, NoneChangeNothingAndUnknownOnesGetTheUsage) {
     // --level FILE does: S plays the file (it then comes round in level 2's place).
     EXPECT_FALSE(std::filesystem::exists(dir / "run.txt"));
     for (bool level : {false, true}) {
-        if (level) { ASSERT_EQ(take(MODE_TITLE, {"upshot", "--level", mine}), ARGUMENTS_TAKEN) << err; }
+        if (level) { ASSERT_EQ(take(MODE_TITLE, {"upshot", "--level=" + mine}), ARGUMENTS_TAKEN) << err; }
         const Running title(MODE_TITLE);
         run_frames(1, {KEY_S});
         EXPECT_EQ(game.grid[150][4] == 77 && game.grid[100][9] == CELL_BLOCK, level);
@@ -53,7 +68,7 @@ TEST_F(Arguments, NoneChangeNothingAndUnknownOnesGetTheUsage) {
 }
 
 // --version answers with the build's one version; --help names every option
-// the program takes, and no other's; a repeated option is a usage error.
+// the program takes, and no other's; a bad scale is named.
 TEST_F(Arguments, VersionHelpAndRepeats) {
     for (auto [mode, name] : {std::pair{MODE_TITLE, "upshot"}, std::pair{MODE_EDITOR, "upshot-editor"}}) {
         EXPECT_EQ(take(mode, {name, "--version"}), 0);
@@ -61,8 +76,8 @@ TEST_F(Arguments, VersionHelpAndRepeats) {
         EXPECT_EQ(take(mode, {name, "--help"}), 0);
         for (const char *option : {"--scale N|auto", "--help", "--version"}) EXPECT_NE(out.find(option), out.npos) << out;
         EXPECT_EQ(out.find("--level") != out.npos, mode == MODE_TITLE) << out;
-        EXPECT_EQ(take(mode, {name, "--scale", "2", "--scale", "2"}), 2);
-        EXPECT_EQ(err.rfind("usage: ", 0), 0u) << err;
+        EXPECT_EQ(take(mode, {name, "--scale", "9"}), 2);
+        EXPECT_EQ(err, std::string(name) + ": --scale: '9' is not a whole number from 1 to 8, nor auto\n");
     }
     EXPECT_EQ(take(MODE_TITLE, {"upshot", "--scale", "auto"}), ARGUMENTS_TAKEN) << err;
     set_window_scale(1);
@@ -83,7 +98,7 @@ TEST_F(Arguments, TheEditorOpensAndSavesTheNamedFile) {
     EXPECT_EQ(take(MODE_EDITOR, {"upshot-editor", dir / "no/such/level.txt"}), 2);
     EXPECT_EQ(err, dir / "no/such/level.txt: cannot be written: No such file or directory\n");
     for (const std::string &file : {dir / "fresh.txt", mine}) {
-        ASSERT_EQ(take(MODE_EDITOR, {"upshot-editor", file}), ARGUMENTS_TAKEN) << err;
+        ASSERT_EQ(take(MODE_EDITOR, {"upshot-editor", "--", file}), ARGUMENTS_TAKEN) << err;
         const Running edit(MODE_EDITOR);
         EXPECT_EQ(game.grid[150][4], file == mine ? 77 : 0);
         game.grid[150][4] = 78;
