@@ -1,8 +1,8 @@
-// The two things the window needs from the library's X11 driver that its
-// public interface does not offer. Without them a frame waits in Xlib's
-// output queue, and a key in the input queue, until the library's background
-// thread wakes (every 10 ms or so) to send and read them. Both do nothing
-// when the screen is not an X window.
+// What the window needs from the library's X11 driver and Unix port that
+// their public interface does not offer. Without the first two a frame waits
+// in Xlib's output queue, and a key in the input queue, until a background
+// thread wakes to send and read them; both do nothing when the screen is not
+// an X window.
 #pragma once
 
 // Sends the whole screen, written straight into its lines, to the X server in
