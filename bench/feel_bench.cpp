@@ -12,11 +12,23 @@
 // library does) on exact 60 Hz deadlines, reads its keys just before each
 // and shows another picture once S is down. On a busy machine the bare
 // client says how much of what is measured is the machine's and not the game's.
+// With --cpu it measures instead what the game costs the machine: each
+// thread's processor time (utime + stime in /proc/PID/task/TID/stat, and the
+// exact run time in .../schedstat) and its wake-ups (voluntary context
+// switches, from .../status), over a stretch on
+// the title screen and one in play (S pressed, no other key: the ship sits at
+// the bottom of level 2, which nothing reaches in that time), for each GAME
+// given and for the bare client, taking turns, round after round. Give two
+// builds to compare a change with what it replaces in the same run.
 // Run from the repository root (the game loads data/ from there) on an X
 // server with a 24-bit screen, for instance
 //   xvfb-run -a -s '-screen 0 1280x1024x24' build/bench/feel_bench --scale 3 build/upshot
+//   xvfb-run -a -s '-screen 0 1280x1024x24' build/bench/feel_bench --cpu --sound OLD/upshot build/upshot
 // Options: --frames N (intervals to time, default 600), --starts N (fresh
-// starts for key to screen, default 40), --scale N (the game's --scale, 1 to 8).
+// starts for key to screen, default 40), --scale N (the game's --scale, 1 to
+// 8); with --cpu, --seconds N (each stretch, default 10), --rounds N (default
+// 3) and --sound (the game plays its sound into ALSA's file plugin, writing to
+// /dev/null, through a private HOME holding an .asoundrc).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -30,6 +42,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <poll.h>
 #include <string>
 #include <sys/ipc.h>
@@ -53,6 +66,7 @@ const char BARE_CLASS[] = "FeelBare";
 
 Display *display;
 int scale = 1;
+const char *game_home = nullptr;  // the game's HOME, when it plays its sound
 int damage_event_base;
 pid_t running_game = -1;  // ended on the way out, whatever happens
 
@@ -176,6 +190,7 @@ Game start_game(const char *path) {
     if (game.pid == 0) {
         if (!path) run_bare_client();
         const std::string scale_text = std::to_string(scale);
+        if (game_home) setenv("HOME", game_home, 1);
         execl(path, path, "--scale", scale_text.c_str(), static_cast<char *>(nullptr));
         _exit(127);
     }
@@ -262,19 +277,68 @@ int differing_pixels(const std::vector<uint32_t> &a, const std::vector<uint32_t>
     return n;
 }
 
-long cpu_ticks(pid_t pid) {
-    char path[64];
-    std::snprintf(path, sizeof path, "/proc/%d/stat", pid);
+// What one thread of a process has used so far.
+struct ThreadUse {
+    long ticks = 0;    // processor time, user and system, in clock ticks
+    double run_ns = 0;  // time on a processor, exact (the first field of schedstat)
+    long wakeups = 0;  // voluntary context switches: each a sleep it woke from
+};
+
+// The text of a file of /proc, up to 4 KB.
+std::string proc_text(const char *path) {
     FILE *file = std::fopen(path, "r");
-    if (!file) return 0;
-    char buffer[1024];
+    if (!file) return "";
+    char buffer[4096];
     const size_t n = std::fread(buffer, 1, sizeof buffer - 1, file);
     std::fclose(file);
     buffer[n] = '\0';
-    const char *p = std::strrchr(buffer, ')');  // the name may hold spaces
+    return buffer;
+}
+
+ThreadUse thread_use(const std::string &task) {
+    ThreadUse use;
+    const std::string stat = proc_text((task + "/stat").c_str());
+    const size_t name_end = stat.rfind(')');  // the name may hold spaces
     long utime = 0, stime = 0;
-    if (p) std::sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime, &stime);
-    return utime + stime;
+    if (name_end != std::string::npos &&
+        std::sscanf(stat.c_str() + name_end + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime,
+                    &stime) == 2)
+        use.ticks = utime + stime;
+    use.run_ns = std::atof(proc_text((task + "/schedstat").c_str()).c_str());
+    const std::string status = proc_text((task + "/status").c_str());
+    const size_t at = status.find("\nvoluntary_ctxt_switches:");
+    if (at != std::string::npos) use.wakeups = std::atol(status.c_str() + at + 26);
+    return use;
+}
+
+// The main thread (its id is the process's) and the others, summed.
+struct ProcessUse {
+    ThreadUse main, others;
+    int other_threads = 0;
+};
+
+ProcessUse process_use(pid_t pid) {
+    ProcessUse use;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR *dir = opendir(tasks.c_str());
+    if (!dir) return use;
+    while (const dirent *entry = readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        const ThreadUse t = thread_use(tasks + "/" + entry->d_name);
+        if (std::atoi(entry->d_name) == pid) {
+            use.main = t;
+        } else {
+            use.others.ticks += t.ticks, use.others.run_ns += t.run_ns, use.others.wakeups += t.wakeups;
+            ++use.other_threads;
+        }
+    }
+    closedir(dir);
+    return use;
+}
+
+long cpu_ticks(pid_t pid) {
+    const ProcessUse use = process_use(pid);
+    return use.main.ticks + use.others.ticks;
 }
 
 double percentile(const std::vector<double> &sorted, double p) {
@@ -340,6 +404,125 @@ double key_to_screen(const char *path, double phase) {
     return latency;
 }
 
+// ---- What the game costs the machine (--cpu) ----
+
+// One stretch of one program: shares of one core and wake-ups a second.
+// Processor time in ticks misses most of a thread that runs for microseconds
+// at a time (a tick is charged to whoever runs at that instant), so the exact
+// run time is given beside it.
+struct Use {
+    double cpu = 0, main_cpu = 0, others_cpu = 0;
+    double run = 0, main_run = 0, others_run = 0;
+    double wakeups = 0, main_wakeups = 0, others_wakeups = 0;
+    int other_threads = 0;
+    double frames = 0;  // a second, as the damage events tell
+};
+
+// Watches `seconds` of a running program, answering its damage events
+// meanwhile so that they do not pile up at the server.
+Use measure_use(pid_t pid, double seconds) {
+    const ProcessUse from = process_use(pid);
+    const double start = now_ms(), end = start + seconds * 1000;
+    int frames = 0;
+    for (double left; (left = end - now_ms()) > 0;)
+        if (next_arrival(left) >= 0) ++frames;
+    const ProcessUse to = process_use(pid);
+    const double wall_s = (now_ms() - start) / 1000, tick_s = 1.0 / sysconf(_SC_CLK_TCK);
+    Use use;
+    use.main_cpu = 100.0 * (to.main.ticks - from.main.ticks) * tick_s / wall_s;
+    use.others_cpu = 100.0 * (to.others.ticks - from.others.ticks) * tick_s / wall_s;
+    use.cpu = use.main_cpu + use.others_cpu;
+    use.main_run = (to.main.run_ns - from.main.run_ns) / 1e7 / wall_s;
+    use.others_run = (to.others.run_ns - from.others.run_ns) / 1e7 / wall_s;
+    use.run = use.main_run + use.others_run;
+    use.main_wakeups = (to.main.wakeups - from.main.wakeups) / wall_s;
+    use.others_wakeups = (to.others.wakeups - from.others.wakeups) / wall_s;
+    use.wakeups = use.main_wakeups + use.others_wakeups;
+    use.other_threads = to.other_threads;
+    use.frames = frames / wall_s;
+    return use;
+}
+
+// The title screen, then play, each for `seconds` after a second to settle.
+void measure_title_and_play(const char *path, double seconds, Use &title, Use &play) {
+    Game game = start_game(path);
+    const auto settle = [] {
+        const double until = now_ms() + 1000;
+        while (now_ms() < until) next_arrival(until - now_ms());
+    };
+    settle();
+    title = measure_use(game.pid, seconds);
+    press(XK_s, true);
+    usleep(100000);
+    press(XK_s, false);
+    settle();
+    play = measure_use(game.pid, seconds);
+    end_game(game);
+}
+
+void print_use(const char *name, const char *stretch, const Use &u) {
+    std::printf("  %-26s %-5s ticks %4.2f %% (main %4.2f, %d other %4.2f)  run %4.2f %% (main %4.2f, others %4.2f)  "
+                "%5.0f wake-ups/s (main %4.0f, others %4.0f)  %4.1f frames/s\n",
+                name, stretch, u.cpu, u.main_cpu, u.other_threads, u.others_cpu, u.run, u.main_run, u.others_run,
+                u.wakeups, u.main_wakeups, u.others_wakeups, u.frames);
+}
+
+// Each GAME and the bare client in turn, round after round, then the range
+// of each figure over the rounds.
+void measure_cpu(const std::vector<const char *> &games, double seconds, int rounds) {
+    std::vector<const char *> programs = games;
+    programs.push_back(nullptr);  // the bare client
+    std::vector<std::vector<Use>> titles(programs.size()), plays(programs.size());
+    const auto name_of = [](const char *path) { return path ? path : "bare client"; };
+    std::printf("scale %d, %s, %.0f s a stretch: processor time in %% of one core; wake-ups a second\n", scale,
+                game_home ? "sound on" : "no sound", seconds);
+    for (int r = 0; r < rounds; ++r) {
+        std::printf("round %d\n", r + 1);
+        for (size_t p = 0; p < programs.size(); ++p) {
+            Use title, play;
+            measure_title_and_play(programs[p], seconds, title, play);
+            titles[p].push_back(title), plays[p].push_back(play);
+            print_use(name_of(programs[p]), "title", title);
+            print_use(name_of(programs[p]), "play", play);
+        }
+    }
+    std::printf("ranges over %d rounds: processor time (%% of one core, in ticks and exact), wake-ups a second\n",
+                rounds);
+    for (size_t p = 0; p < programs.size(); ++p)
+        for (const auto *uses : {&titles[p], &plays[p]}) {
+            const auto range = [&](double Use::*field, const char *format) {
+                double lo = 1e9, hi = -1e9;
+                for (const Use &u : *uses) lo = std::min(lo, u.*field), hi = std::max(hi, u.*field);
+                std::printf(format, lo, hi);
+            };
+            std::printf("  %-26s %-5s", name_of(programs[p]), uses == &titles[p] ? "title" : "play");
+            range(&Use::cpu, " ticks %4.2f-%4.2f");
+            range(&Use::run, "  run %4.2f-%4.2f");
+            range(&Use::main_run, " (main %4.2f-%4.2f,");
+            range(&Use::others_run, " others %4.2f-%4.2f)");
+            range(&Use::wakeups, "  wake-ups %4.0f-%4.0f");
+            range(&Use::others_wakeups, " (others %4.0f-%4.0f)\n");
+        }
+}
+
+// A private HOME whose .asoundrc sends ALSA's default device to /dev/null.
+const char *silent_sound_home() {
+    static char home[] = "/tmp/feel_bench.XXXXXX";
+    if (!mkdtemp(home)) die("cannot make a folder for the sound's HOME");
+    const std::string rc = std::string(home) + "/.asoundrc";
+    FILE *file = std::fopen(rc.c_str(), "w");
+    if (!file) die("cannot write the sound's .asoundrc");
+    std::fputs("pcm.!default {\n  type file\n  slave.pcm \"null\"\n  file \"/dev/null\"\n  format \"raw\"\n}\n", file);
+    std::fclose(file);
+    return home;
+}
+
+void remove_sound_home() {
+    if (!game_home) return;
+    std::remove((std::string(game_home) + "/.asoundrc").c_str());
+    rmdir(game_home);
+}
+
 void row(const char *what, const char *format, double game, double bare) {
     char a[32], b[32];
     std::snprintf(a, sizeof a, format, game);
@@ -357,17 +540,26 @@ void row2(const char *what, const char *format, double game1, double game2, doub
 }  // namespace
 
 int main(int argc, char **argv) {
-    int frames = 600, starts = 40;
-    const char *path = nullptr;
+    int frames = 600, starts = 40, rounds = 3;
+    double seconds = 10;
+    bool cpu = false, sound = false;
+    std::vector<const char *> games;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--frames" && i + 1 < argc) frames = std::atoi(argv[++i]);
         else if (arg == "--starts" && i + 1 < argc) starts = std::atoi(argv[++i]);
         else if (arg == "--scale" && i + 1 < argc) scale = std::atoi(argv[++i]);
-        else path = argv[i];
+        else if (arg == "--seconds" && i + 1 < argc) seconds = std::atof(argv[++i]);
+        else if (arg == "--rounds" && i + 1 < argc) rounds = std::atoi(argv[++i]);
+        else if (arg == "--cpu") cpu = true;
+        else if (arg == "--sound") sound = true;
+        else games.push_back(argv[i]);
     }
-    if (!path || frames < 2 || starts < 1 || scale < 1 || scale > 8)
-        die("usage: feel_bench [--frames N] [--starts N] [--scale N] GAME");
+    if (games.empty() || (!cpu && games.size() > 1) || frames < 2 || starts < 1 || scale < 1 || scale > 8 ||
+        seconds <= 0 || rounds < 1)
+        die("usage: feel_bench [--frames N] [--starts N] [--scale N] GAME\n"
+            "       feel_bench --cpu [--seconds N] [--rounds N] [--sound] [--scale N] GAME...");
+    const char *path = games[0];
     display = XOpenDisplay(nullptr);
     if (!display) die("no X display");
     int error_base, major, minor, event_base;
@@ -377,6 +569,13 @@ int main(int argc, char **argv) {
     XSetErrorHandler(ignore_x_errors);
     signal(SIGPIPE, SIG_IGN);
 
+    if (cpu) {
+        if (sound) game_home = silent_sound_home();
+        measure_cpu(games, seconds, rounds);
+        remove_sound_home();
+        XCloseDisplay(display);
+        return 0;
+    }
     // The game and the bare client take turns, so that both meet the same load.
     Feel game, bare;
     measure_arrivals(path, frames, game);

@@ -85,6 +85,13 @@ const Shot &shot_at(const ShotRef &ref);
 // walk is idle by the end of the frame and is found second. NONE if no shot fits.
 ShotRef find_ship_hit(int32_t drift);
 
-// Appends to `fired` every enemy shot that is flying in `after` but was not in
-// `before`: the shots fired between the two states.
-void find_fired_shots(const GameState &before, const GameState &after, std::vector<ShotRef> &fired);
+// Which enemy shots are flying, one flag a shot slot: of the walkers, then the
+// right- and the left-firing turrets, each table slot by slot, owner by owner.
+constexpr int32_t ENEMY_SHOT_SLOTS = SHOT_SLOTS * (WALKER_SLOTS + 2 * TURRET_SLOTS);
+struct FlyingShots {
+    uint8_t flying[ENEMY_SHOT_SLOTS];
+};
+void note_flying_shots(FlyingShots &into);
+// Appends to `fired` every enemy shot that is flying `after` but was not
+// `before`, in the order above: the shots fired between the two notes.
+void find_fired_shots(const FlyingShots &before, const FlyingShots &after, std::vector<ShotRef> &fired);

@@ -276,7 +276,7 @@ constexpr int32_t STUCK_FRAMES = 300;
 
 PlayerResult play(const LevelStart &start, int64_t second, const std::vector<RouteStep> &line, const Player &player) {
     PlayerResult result;
-    static GameState before;
+    static FlyingShots flying[2];  // before and after the frame, in turn
     static FiringLog fired_at;
     std::memset(&fired_at, 0xff, sizeof fired_at);  // -1: never fired
     std::vector<ShotRef> fired;
@@ -288,6 +288,7 @@ PlayerResult play(const LevelStart &start, int64_t second, const std::vector<Rou
         int keys;  // held in the frame that followed
     };
     std::vector<Seen> seen{{game.scroll_y, ship_x(), 0}};
+    note_flying_shots(flying[0]);
     const size_t lag = static_cast<size_t>(player.lag);
     int32_t highest = game.scroll_y, climbed_at = 0;
     for (int32_t frame = 0; frame < FRAME_LIMIT && frame - climbed_at < STUCK_FRAMES; ++frame) {
@@ -303,12 +304,13 @@ PlayerResult play(const LevelStart &start, int64_t second, const std::vector<Rou
             keys = (keys & ~HOLD_UP) | HOLD_DOWN;
         seen.back().keys = keys;
 
-        std::memcpy(static_cast<void *>(&before), &game, sizeof game);
         const int32_t drift = key_drift();
         play_frame(second, frame, keys);
         ++result.frames;
         fired.clear();
-        find_fired_shots(before, game, fired);
+        FlyingShots &before = flying[frame % 2], &after = flying[(frame + 1) % 2];
+        note_flying_shots(after);
+        find_fired_shots(before, after, fired);
         for (const ShotRef &r : fired) fired_at.at(r) = frame;
         seen.push_back({game.scroll_y, ship_x(), 0});
         if (game.scroll_y < highest) highest = game.scroll_y, climbed_at = frame;

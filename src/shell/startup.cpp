@@ -35,11 +35,6 @@ constexpr int DESKTOP_ROOM_W = 64;
 constexpr int DESKTOP_ROOM_H = 120;
 
 int window_scale = 1;
-// The frame at the window's size, when the scale is above 1. Scaling into it
-// first lets the screen take the frame in one copy, as at scale 1; the
-// library would otherwise send a stretched picture to the X server line by
-// line, spread over a frame.
-BITMAP *scaled_frame;
 FramePacer pacer;
 // Written by the library's window thread when the close button is pressed.
 std::atomic<bool> close_requested{false};
@@ -72,30 +67,33 @@ StartStatus start_game_state(int mode) {
     return START_BAD_ASSET;
 }
 
-// Each pixel of the frame as an N x N square of scaled_frame, no smoothing:
-// a row widened once, then copied down. Both are 32-bit memory bitmaps. At
+// Each pixel of the frame as an N x N square of the screen, no smoothing: a
+// row widened once, then copied down. The screen's lines are the picture the
+// X server is sent, so the frame is written once, straight into it, and sent
+// whole by send_frame_to_display; blitting or stretching to the screen would
+// send it line by line, spread over a frame. Both bitmaps are 32-bit. At
 // scale 3 this takes half the time of the library's stretch_blit, which
 // gives the same pixels.
-void scale_frame() {
+void widen_frame_into_screen() {
     const int n = window_scale;
+    const size_t row_bytes = sizeof(uint32_t) * VIEW_W * n;
     for (int y = 0; y < VIEW_H; ++y) {
         const auto *from = reinterpret_cast<const uint32_t *>(game.back_buffer->line[y]);
-        auto *row = reinterpret_cast<uint32_t *>(scaled_frame->line[y * n]);
-        for (int x = 0; x < VIEW_W; ++x)
-            for (int k = 0; k < n; ++k) row[x * n + k] = from[x];
-        for (int k = 1; k < n; ++k) std::memcpy(scaled_frame->line[y * n + k], row, sizeof(uint32_t) * VIEW_W * n);
+        auto *row = reinterpret_cast<uint32_t *>(screen->line[y * n]);
+        if (n == 1) std::memcpy(row, from, row_bytes);
+        else
+            for (int x = 0; x < VIEW_W; ++x)
+                for (int k = 0; k < n; ++k) row[x * n + k] = from[x];
+        for (int k = 1; k < n; ++k) std::memcpy(screen->line[y * n + k], row, row_bytes);
     }
 }
 
 // The frame is ready a little before its deadline (the keys were read a
-// margin before it); scale it meanwhile and wait for the deadline itself.
+// margin before it); put it on the screen meanwhile and wait for the
+// deadline itself, when it is sent.
 void wait_for_frame() {
-    if (scaled_frame) scale_frame();
+    widen_frame_into_screen();
     sleep_until_ns(pacer_next(pacer, monotonic_ns()));
-}
-void show_frame() {
-    blit(scaled_frame ? scaled_frame : game.back_buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
-    send_frame_to_display();
 }
 // The idle time of the frame: the keys are read as late as still leaves time
 // to compute the next frame before its deadline.
@@ -107,7 +105,7 @@ void poll_keys() {
     if (close_requested) key[KEY_ESC] = 1;  // the close button ends the game as Escape does
 }
 
-const FramePlatform WINDOW = {wait_for_frame, show_frame, poll_keys};
+const FramePlatform WINDOW = {wait_for_frame, send_frame_to_display, poll_keys};
 
 // The library's threads start with the signals that end the game held back,
 // so that those reach the main thread alone: a handler then runs between two
@@ -145,14 +143,15 @@ int scale_to_fit(int desktop_w, int desktop_h) {
 StartStatus start_window(int mode) {
     const EndingSignalsHeldBack held;
     take_ending_signals(note_ending_signal);  // before the library's own handlers, and again once it is up
+    quiet_library_background();
     // Without a display the library cannot start, and its keyboard would crash.
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) {
         say_no_window(mode);
         return START_NO_WINDOW;
     }
+    display_started_up();
     gfx_capabilities = GFX_CAPABILITIES_AT_START;
     install_keyboard();
-    install_timer();
     install_sound_quietly();
     set_window_title("");
     set_color_depth(32);  // so the pictures show their own colours
@@ -165,7 +164,6 @@ StartStatus start_window(int mode) {
         return START_NO_WINDOW;
     }
     set_close_button_callback(on_close_button);
-    if (window_scale > 1) scaled_frame = create_bitmap(SCREEN_W, SCREEN_H);
     const StartStatus status = start_game_state(mode);
     if (status != START_OK) set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
     pacer_start(pacer, monotonic_ns());
@@ -194,8 +192,6 @@ StartStatus start_headless(int mode) {
 
 void stop_game() {
     release_assets();
-    if (scaled_frame) destroy_bitmap(scaled_frame);
-    scaled_frame = nullptr;
 }
 
 const FramePlatform &window_platform() { return WINDOW; }

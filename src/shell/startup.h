@@ -20,12 +20,11 @@ void set_window_scale(int n);
 // room left for panels and a title bar.
 int scale_to_fit(int desktop_w, int desktop_h);
 
-// The library with its keyboard, timer and (quietly probed) sound, the
-// window (320 x 320 at scale 1) with the close button acting as Escape, and
-// the ending signals taken from the library (signals.h), then the game in
-// `mode`. On failure one line says why no window opened (no DISPLAY, or the
-// display that did not answer), the library is back in text mode and nothing
-// is loaded.
+// The library with its keyboard and (quietly probed) sound, the window (320 x
+// 320 at scale 1) with the close button acting as Escape, and the ending
+// signals taken from the library (signals.h), then the game in `mode`. On
+// failure one line says why no window opened (no DISPLAY, or the display that
+// did not answer), the library is back in text mode and nothing is loaded.
 StartStatus start_window(int mode);
 
 // The library without a display or sound, in 32-bit colour with the default

@@ -1,12 +1,13 @@
-// The two things the window needs from the library's X11 driver that its
-// public interface does not offer. Without them a frame waits in Xlib's
-// output queue, and a key in the input queue, until the library's background
-// thread wakes (every 10 ms or so) to send and read them. Both do nothing
-// when the screen is not an X window.
+// What the window needs from the library's X11 driver and Unix port that
+// their public interface does not offer. Without the first two a frame waits
+// in Xlib's output queue, and a key in the input queue, until a background
+// thread wakes to send and read them; both do nothing when the screen is not
+// an X window.
 #pragma once
 
-// Sends the frame just blitted to the X server and returns once the server has
-// it, so it reaches the screen now and is not overwritten while still on its way.
+// Sends the whole screen, written straight into its lines, to the X server in
+// one update and returns once the server has it, so it reaches the screen now
+// and is not overwritten while still on its way.
 void send_frame_to_display();
 
 // Has the library take in the X input waiting now (keys, focus, the close
@@ -18,3 +19,16 @@ void take_pending_input();
 // program with status 1 as Xlib would, but without the library's shutdown,
 // which can wait forever on the connection that is gone.
 void on_display_lost(void (*last_words)());
+
+// The library's Unix port runs its drivers' background work (the X input
+// handler, the sound driver topping up the sound card's buffer) from a thread
+// that wakes every millisecond and does that work every 10 ms: a thousand
+// wake-ups a second, mostly to find nothing to do. This puts a manager of the
+// game's own in the library's place; call it before install_allegro. The work
+// the library sets up while it starts, before display_started_up, is the
+// display's input handler: take_pending_input does that once a frame, so the
+// manager never runs it. What is set up afterwards (the sound driver's) runs
+// on a thread of the manager's every 10 ms, as the library ran it; with none,
+// there is no thread.
+void quiet_library_background();
+void display_started_up();

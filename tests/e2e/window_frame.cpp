@@ -1,8 +1,9 @@
 // The game's window hooks against a real X server, with an X client of its own
-// looking on: each present has reached the server by the time it returns, and
-// a key waiting at the display is in key[] as soon as the game takes its input,
-// without waiting for the library's background thread. Without either, the
-// frame or the key sits in a queue until that thread next wakes.
+// looking on: each frame waited for and presented has reached the server by
+// the time present returns, and a key waiting at the display is in key[] as
+// soon as the game takes its input, without waiting for the library's
+// background thread. Without either, the frame or the key sits in a queue
+// until that thread next wakes.
 // Run from the repository root with DISPLAY set; prints what failed.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -54,6 +55,7 @@ int main() {
     for (int i = 0; i < 30; ++i) {
         const int r = 40 + 7 * i, g = 250 - 5 * i, b = 0x40;
         clear_to_color(game.back_buffer, makecol(r, g, b));
+        hooks.wait_retrace();
         hooks.present();
         expect(pixel_at_server(canvas, 160, 160) == static_cast<unsigned long>(r << 16 | g << 8 | b),
                "the frame had not reached the server when present returned", i);

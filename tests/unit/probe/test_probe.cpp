@@ -16,7 +16,8 @@ TEST(ProbeTest, TheShotThatHitTheShipIsFoundWhereTheTestSawIt) {
         {CELL_LEFT_TURRET_FIRST + 6, ShotTable::LEFT_TURRET, 6, 289}};   // tested at 290, stored 295
     const auto ref_of = [](const ShotRef &r) { return std::tuple{r.table, r.slot, r.owner}; };
     const auto arm = [](auto &owner) { owner.fire_interval = owner.fire_count = 0, owner.next_slot = 5; };
-    static GameState start, before;
+    static GameState start;
+    static FlyingShots before, after;
     copy_of_game(start);
     for (const auto &c : cases)
         for (bool firing : {false, true}) {  // shot 2 already flying near the ship, or the owner's gun due
@@ -27,10 +28,11 @@ TEST(ProbeTest, TheShotThatHitTheShipIsFoundWhereTheTestSawIt) {
             else if (c.table == ShotTable::WALKER) arm(game.walkers[c.owner]);
             else arm(c.table == ShotTable::RIGHT_TURRET ? game.right_turrets[c.owner] : game.left_turrets[c.owner]);
             const int32_t drift = key_drift();
-            copy_of_game(before);
+            note_flying_shots(before);
             run_frames(1, {KEY_UP});
+            note_flying_shots(after);
             std::vector<ShotRef> fired;
-            find_fired_shots(before, game, fired);
+            find_fired_shots(before, after, fired);
             if (firing) {
                 ASSERT_EQ(fired.size(), 1u) << shot_table_name(c.table);
                 EXPECT_EQ(ref_of(fired[0]), (std::tuple{c.table, 5, c.owner}));
