@@ -45,13 +45,22 @@ start_x() {
 # start_game PROGRAM [DIR [ARG ...]]: runs the program (of the build, unless
 # given by its full path) from DIR (the repository root by default) with the
 # ARGs and waits for its window, then gives it the keyboard focus.
+# Xvfb now and then hangs up on a client that connects at the same moment as
+# another (here the program and xdotool); the one it hung up on says it cannot
+# open the display, and the program is started afresh, twice at most.
 start_game() {
-  local program=$1 dir=${2:-$ROOT}
+  local program=$1 dir=${2:-$ROOT} try
   [[ $program == /* ]] || program=$BUILD/$program
   shift $(($# < 2 ? $# : 2))
-  (cd "$dir" && exec "$program" "$@") 2>"$TMP/err" &
-  GAME=$!
-  WIN=$(timeout 30 xdotool search --sync --onlyvisible --class Allegro | head -1) || true
+  for try in 1 2 3; do
+    (cd "$dir" && exec "$program" "$@") 2>"$TMP/err" &
+    GAME=$!
+    WIN=$(timeout 30 xdotool search --sync --onlyvisible --class Allegro 2>"$TMP/xdotool" | head -1) || true
+    [ -n "$WIN" ] && break
+    grep -qi "open display" "$TMP/err" "$TMP/xdotool" || break
+    kill -KILL "$GAME" 2>/dev/null; wait "$GAME" 2>/dev/null || true
+    GAME=""
+  done
   [ -n "$WIN" ] || fail "$program opened no window"
   timeout 10 xdotool windowfocus --sync "$WIN" || fail "could not focus the window"
 }
