@@ -48,7 +48,7 @@ holds() { [ "$(wc -l <"$1")" -ge "$2" ] && [ "$(frames_in "$1")" -ge "$3" ]; }
 # before the first test, so no change slips between a test and the wait; a
 # minute without any change fails.
 WATCHER=""
-trap '[ -z "$WATCHER" ] || kill "$WATCHER"; cleanup' EXIT
+trap '[ -z "$WATCHER" ] || kill "$WATCHER" 2>/dev/null || true; cleanup' EXIT
 until_changed() {
   local path=$1 line="" fd
   shift
