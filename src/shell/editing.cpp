@@ -140,7 +140,7 @@ void keep_edits() {
     edits_lost = true;
     const char *reason = failure_reason(first);
     write_message({level, ": the unsaved edits are lost: ", failed ? "cannot save " : nullptr, failed,
-                failed ? ": " : nullptr, first.step, reason ? ": " : nullptr, reason});
+                   failed ? ": " : nullptr, first.step, reason ? ": " : nullptr, reason});
 }
 
 // The recovery files of the editor's own (with `only_ours`, only those this
