@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/game_state.h"
+#include "core/message.h"
 #include "level/level.h"
 #include "shell/editing.h"
 #include "shell/startup.h"
@@ -65,7 +66,7 @@ void poll() {
     ++frame_count;
     after_save = saving && frame_count % SAVE_EVERY == 0 ? AFTER_SAVE_FRAMES : after_save - 1;
     if (editing && frame_count % EDIT_EVERY == 0) game.grid[200][1 + frame_count / EDIT_EVERY % 30] ^= 2;
-    if (after_save == AFTER_SAVE_FRAMES) save_level();
+    if (after_save == AFTER_SAVE_FRAMES) editor_save();
     latched_ns = monotonic_ns();
     latch_late_ms.push_back(ms(latched_ns - latch));
 }
@@ -97,7 +98,7 @@ int main(int argc, char **argv) {
     char scratch[] = "/tmp/upshot-pacing-XXXXXX";
     if (editor) set_level_text_path((std::string(mkdtemp(scratch)) + "/level.txt").c_str());
     if (start_window(editor ? MODE_EDITOR : MODE_TITLE) != START_OK) {
-        std::fprintf(stderr, "pacing_bench: cannot open the game's window (no display, or no data/ here)\n");
+        print_message("cannot open the game's window (no display, or no data/ here)");
         return 1;
     }
     if (editor) find_recovery(), begin_editing();

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "core/constants.h"
+#include "core/message.h"
 #include "core/save_file.h"
 #include "level/level_text.h"
 
@@ -32,8 +33,8 @@ bool read_level(const char *file, int level, LevelValues &values) {
 
 bool save(const char *path, const char *data, size_t size) {
     SaveFailure failure;
-    if (save_file(path, data, size, failure)) return true;
-    print_save_failure("level_pack", path, failure);
+    if (replace_file(path, data, size, failure)) return true;
+    print_save_failure(path, failure);
     return false;
 }
 
@@ -72,7 +73,7 @@ int main(int argc, char **argv) {
         const std::string number = argv[2];
         const int level = number.size() == 1 ? number[0] - '0' : 0;
         if (level < 1 || level > LEVEL_COUNT) {
-            std::cerr << "level_pack: the level number must be 1.." << LEVEL_COUNT << ", not '" << number << "'\n";
+            print_message("the level number must be 1..%d, not '%s'", LEVEL_COUNT, number.c_str());
             return 2;
         }
         if (!read_level(argv[3], level, levels[0])) return 1;

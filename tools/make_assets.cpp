@@ -19,6 +19,7 @@
 
 #include "assets/atlas.h"
 #include "core/constants.h"
+#include "core/message.h"
 #include "png.h"
 #include "shell/startup.h"
 
@@ -993,7 +994,7 @@ bool save_picture(const char *path, BITMAP *b) {
 
 int main() {
     if (!start_headless_library()) {
-        std::fprintf(stderr, "make_assets: the library would not start\n");
+        print_message("the library would not start");
         return 1;
     }
     mkdir("data", 0755);  // a fresh checkout may not have it yet
@@ -1009,7 +1010,7 @@ int main() {
     destroy_bitmap(titles);
     destroy_bitmap(sheet);
     if (!ok) {
-        std::fprintf(stderr, "make_assets: could not write into data/ (run from the repository root)\n");
+        print_message("could not write into data/ (run from the repository root)");
         return 1;
     }
     return 0;

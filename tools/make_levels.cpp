@@ -4,7 +4,7 @@
 //
 // Each play level is grown from a fixed seed, so every run writes the same
 // bytes. Levels 2 to 5 are laid into the game grid and written by the editor's
-// own save_level_text, so the shipped texts are exactly what the editor would
+// own write_level_text, so the shipped texts are exactly what the editor would
 // export. Before anything is written the generator checks its own work (object
 // counts, codes, rows, overlaps) and stops with a message if a level breaks a
 // rule. Enemies are placed away from the corridor the ship flies through, so
@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "core/game_state.h"
+#include "core/message.h"
 #include "core/save_file.h"
 #include "level/level.h"
 #include "level/level_text.h"
@@ -266,7 +267,7 @@ const Shape SHAPES[] = {
 };
 
 [[noreturn]] void die(int level, const std::string &what) {
-    std::fprintf(stderr, "make_levels: level %d: %s\n", level, what.c_str());
+    print_message("level %d: %s", level, what.c_str());
     std::exit(1);
 }
 
@@ -674,8 +675,8 @@ private:
 // A failed run leaves the old text.
 void write_text(const std::string &path, const std::string &text) {
     SaveFailure failure;
-    if (!save_file(path.c_str(), text.data(), text.size(), failure)) {
-        print_save_failure("make_levels", path.c_str(), failure);
+    if (!replace_file(path.c_str(), text.data(), text.size(), failure)) {
+        print_save_failure(path.c_str(), failure);
         std::exit(1);
     }
 }
@@ -720,9 +721,7 @@ void write_play_level(const std::string &dir, int number, const std::vector<Obje
     lay_out(objects);
     const std::string path = dir + "/level" + std::to_string(number) + ".txt";
     set_level_text_path(path.c_str());
-    const int before = game.exports;
-    save_level_text();
-    if (game.exports != before + 1) die(number, "the export could not write " + path);
+    if (!write_level_text()) std::exit(1);  // it has said why
 }
 
 // Reads a written text back and loads it as the game would. Every planned

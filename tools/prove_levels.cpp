@@ -53,6 +53,7 @@
 #include "core/build_info.h"
 #include "core/clock.h"
 #include "core/game_state.h"
+#include "core/message.h"
 #include "level/level_text.h"
 #include "probe/prove.h"
 #include "shell/startup.h"
@@ -158,18 +159,15 @@ void print_verdict(const std::string &name, const LevelProof &p) {
         std::printf("%s cannot be cleared: %s\n", name.c_str(), p.stopped.c_str());
 }
 
-// The name it was started by (upshot-prove, or the build tree's prove_levels link), set first in main.
-const char *program = "prove_levels";
-
 void print_usage(std::FILE *to) {
     std::fprintf(to,
                  "usage: %s [--seeds N] [--first-second S] [--level N] [--text FILE]\n"
                  "       [--picture FILE] [--targets] [--quiet] [--verdict] [--help] [--version]\n",
-                 program);
+                 program_invocation_short_name);
 }
 
 [[noreturn]] void usage(const char *what) {
-    std::fprintf(stderr, "%s: %s\n", program, what);
+    print_message("%s", what);
     print_usage(stderr);
     std::exit(2);
 }
@@ -227,7 +225,7 @@ Options parse_options(int argc, char **argv) {
                        stdout);
             std::exit(0);
         } else if (arg == "--version") {
-            print_version(program);
+            print_version(program_invocation_short_name);
             std::exit(0);
         }
         else usage(((arg.rfind('-', 0) == 0 ? "unknown option '" : "unexpected argument '") + arg + "'").c_str());
@@ -239,8 +237,6 @@ Options parse_options(int argc, char **argv) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (const char *slash = std::strrchr(argv[0], '/')) program = slash + 1;
-    else program = argv[0];
     const Options options = parse_options(argc, argv);
     // A level text, checked as the build checks the built-in ones.
     static LevelValues text;
@@ -279,7 +275,7 @@ int main(int argc, char **argv) {
             start.enter(options.first_second);
             const std::string path = picture_path(options, n, several);
             if (!draw_level(path, p.way.steps, p.route, p.deaths))
-                std::fprintf(stderr, "prove_levels: cannot write %s\n", path.c_str());
+                print_message("cannot write %s", path.c_str());
         }
     }
     if (options.verdict)

@@ -7,12 +7,14 @@
 #include "level/level.h"
 #include "core/build_info.h"
 #include "core/game_state.h"
+#include "core/message.h"
+#include "core/regular_file.h"
 #include "assets/atlas.h"
 
 namespace {
 
 // Says in one line what is wrong with an asset file.
-void report(const char *path, const char *what) { std::fprintf(stderr, "upshot: %s: %s\n", path, what); }
+void report(const char *path, const char *what) { print_message("%s", file_fault(path, 0, what).text); }
 
 bool readable(const char *path) {
     if (access(path, F_OK) != 0) {
@@ -39,17 +41,15 @@ char data_folder[PATH_MAX];
 // name and the folders it is installed under, then the data folder. Empty
 // when the program cannot see its own path.
 void installed_data_folder(char (&out)[PATH_MAX]) {
-    char self[PATH_MAX];
+    char prefix[PATH_MAX];
     out[0] = '\0';
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return;
-    self[n] = '\0';
-    for (int up = 0; up <= INSTALLED_PROGRAM_DEPTH; ++up) {
-        char *slash = std::strrchr(self, '/');
+    if (!program_folder(prefix)) return;
+    for (int up = 0; up < INSTALLED_PROGRAM_DEPTH; ++up) {
+        char *slash = std::strrchr(prefix, '/');
         if (!slash) return;
         *slash = '\0';
     }
-    if (std::snprintf(out, PATH_MAX, "%s/%s", self, INSTALLED_DATA_FOLDER) >= PATH_MAX) out[0] = '\0';
+    if (std::snprintf(out, PATH_MAX, "%s/%s", prefix, INSTALLED_DATA_FOLDER) >= PATH_MAX) out[0] = '\0';
 }
 
 // The path of file `name` in `folder`, in a buffer that lasts until the next call.
@@ -70,10 +70,14 @@ bool find_data_folder() {
             std::memcpy(data_folder, place, sizeof data_folder);
             return true;
         }
-    std::fprintf(stderr, "upshot: the pictures and sounds are missing: no ");
-    for (const char *place : places)
-        if (*place) std::fprintf(stderr, "%s%s", place == places[0] ? "" : ", ", file_in(place, FIRST_DATA_FILE));
-    std::fprintf(stderr, "\n");
+    char looked[MESSAGE_BYTES] = "";
+    for (const char *place : places) {
+        const size_t length = std::strlen(looked);
+        if (*place)
+            std::snprintf(looked + length, sizeof looked - length, "%s%s", place == places[0] ? "" : ", ",
+                          file_in(place, FIRST_DATA_FILE));
+    }
+    print_message("the pictures and sounds are missing: no %s", looked);
     return false;
 }
 

@@ -42,3 +42,14 @@ bool folder_takes_files(const char *path) {
         std::snprintf(folder, sizeof folder, "%.*s", static_cast<int>(slash == path ? 1 : slash - path), path);
     return access(folder, W_OK | X_OK) == 0;
 }
+
+bool program_folder(char (&folder)[PATH_MAX]) {
+    const ssize_t n = readlink("/proc/self/exe", folder, sizeof folder - 1);
+    char *slash = n > 0 ? static_cast<char *>(memrchr(folder, '/', n)) : nullptr;
+    if (!slash) {
+        folder[0] = '\0';
+        return false;
+    }
+    *slash = '\0';
+    return true;
+}

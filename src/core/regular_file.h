@@ -1,8 +1,10 @@
 // Opening a file that the user named for reading, refusing anything that is
 // not a regular file (a FIFO, a terminal, a device such as /dev/zero, a
 // directory) before a byte is read: a read of those can block for ever or
-// never end.
+// never end. And the folders a program writes into or starts from.
 #pragma once
+
+#include <climits>
 
 // Opens `path` for reading with O_NONBLOCK and O_NOCTTY, so that naming a
 // FIFO or a terminal can neither block nor take it over, and looks at what it
@@ -18,3 +20,8 @@ const char *not_regular(unsigned st_mode);
 // Whether a file can be made in the folder of `path` (its write and search
 // permissions); errno says why not.
 bool folder_takes_files(const char *path);
+
+// The folder that holds the running program (from /proc/self/exe), without
+// a final '/': where its data and the programs installed with it are found
+// from. False, and `folder` empty, when the program cannot see its own path.
+bool program_folder(char (&folder)[PATH_MAX]);

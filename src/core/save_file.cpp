@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/message.h"
+
 namespace {
 
 // Links followed before giving up, as the kernel does.
@@ -20,9 +22,8 @@ struct Path {
     size_t length = 0;
     bool fits = true;
 
-    // Keeps the last byte free, for a line's newline.
     Path &add(const char *s, size_t n) {
-        if (n >= sizeof text - 1 - length) {
+        if (n >= sizeof text - length) {
             fits = false;
         } else {
             std::memcpy(text + length, s, n);
@@ -90,17 +91,18 @@ bool copy_path(char (&to)[PATH_MAX], const Path &from) {
 
 // The temporary file beside `target`, written. An existing target's mode,
 // owner and group are given to it, unless it is a program's own file.
-bool begin(const Path &target, bool own, FileId replaces, const char *data, size_t size, SaveInProgress &save,
+bool begin(const Path &target, bool own, FileId replaces, const char *data, size_t size, Replacement &replacement,
            SaveFailure &failure) {
     Path temp, folder;
     // Named after the process, so two programs saving one file never share it.
     temp.add(target.text).add(".").add(static_cast<unsigned long>(getpid())).add(".tmp");
     folder.add(target.text, target.folder_length());
     if (folder.length == 0) folder.add(".");
-    if (!copy_path(save.target, target) || !copy_path(save.temp, temp) || !copy_path(save.folder, folder))
+    if (!copy_path(replacement.target, target) || !copy_path(replacement.temp, temp) ||
+        !copy_path(replacement.folder, folder))
         return fail(failure, "cannot name a temporary file beside it", ENAMETOOLONG);
-    save.own = own;
-    save.replaces = replaces;
+    replacement.own = own;
+    replacement.replaces = replaces;
 
     struct stat old;
     const bool exists = !own && stat(target.text, &old) == 0;
@@ -109,22 +111,22 @@ bool begin(const Path &target, bool own, FileId replaces, const char *data, size
     // file's own mode is then put back, after its owner (a change of owner
     // may clear the set-id bits).
     unlink(temp.text);
-    save.fd = open(temp.text, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, own ? 0600 : 0666);
-    if (save.fd < 0) return fail(failure, "cannot create a temporary file beside it", errno);
+    replacement.fd = open(temp.text, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, own ? 0600 : 0666);
+    if (replacement.fd < 0) return fail(failure, "cannot create a temporary file beside it", errno);
     if (exists) {
         // Where the user may not give the file its owner, the group at least.
         [[maybe_unused]] const bool kept =
-            fchown(save.fd, old.st_uid, old.st_gid) == 0 || fchown(save.fd, -1, old.st_gid) == 0;
-        fchmod(save.fd, old.st_mode & 07777);
+            fchown(replacement.fd, old.st_uid, old.st_gid) == 0 || fchown(replacement.fd, -1, old.st_gid) == 0;
+        fchmod(replacement.fd, old.st_mode & 07777);
     }
     struct stat written;
-    const bool ok = write_all(save.fd, data, size) && fstat(save.fd, &written) == 0;
+    const bool ok = write_all(replacement.fd, data, size) && fstat(replacement.fd, &written) == 0;
     const int error = errno;
     if (ok) {
-        save.written = id_of(written);
+        replacement.written = id_of(written);
         return true;
     }
-    close(save.fd);
+    close(replacement.fd);
     unlink(temp.text);
     return fail(failure, "cannot write it", error);
 }
@@ -132,56 +134,57 @@ bool begin(const Path &target, bool own, FileId replaces, const char *data, size
 // The temporary file renamed over the target; an own file only over the file
 // it may replace, or linked in where nothing stands (a link, like an
 // O_EXCL create, fails on anything there, a symbolic link included).
-const char *put_in_place(const SaveInProgress &save, int &error) {
+const char *put_in_place(const Replacement &replacement, int &error) {
     struct stat st;
-    const bool standing = save.own && lstat(save.target, &st) == 0;
-    if (save.own && !standing && errno != ENOENT) return error = errno, "cannot look at it";
-    if (save.own && (!standing || save.replaces.ino == 0)) {
-        if (link(save.temp, save.target) != 0) return error = errno, "cannot create it";
-        unlink(save.temp);
+    const bool standing = replacement.own && lstat(replacement.target, &st) == 0;
+    if (replacement.own && !standing && errno != ENOENT) return error = errno, "cannot look at it";
+    if (replacement.own && (!standing || replacement.replaces.ino == 0)) {
+        if (link(replacement.temp, replacement.target) != 0) return error = errno, "cannot create it";
+        unlink(replacement.temp);
         return nullptr;
     }
-    if (save.own && (!S_ISREG(st.st_mode) || !same_file(id_of(st), save.replaces)))
+    if (replacement.own && (!S_ISREG(st.st_mode) || !same_file(id_of(st), replacement.replaces)))
         return error = 0, "something else stands there now";
-    if (rename(save.temp, save.target) != 0) return error = errno, "cannot rename the temporary file over it";
+    if (rename(replacement.temp, replacement.target) != 0)
+        return error = errno, "cannot rename the temporary file over it";
     return nullptr;
 }
 
 }  // namespace
 
-bool begin_save(const char *path, const char *data, size_t size, SaveInProgress &save, SaveFailure &failure) {
+bool begin_replace(const char *path, const char *data, size_t size, Replacement &replacement, SaveFailure &failure) {
     Path target;
-    return follow_links(path, target, failure) && begin(target, false, {}, data, size, save, failure);
+    return follow_links(path, target, failure) && begin(target, false, {}, data, size, replacement, failure);
 }
 
-bool begin_own_save(const char *path, FileId replaces, const char *data, size_t size, SaveInProgress &save,
+bool begin_own_replace(const char *path, FileId replaces, const char *data, size_t size, Replacement &replacement,
                     SaveFailure &failure) {
     Path target;
     target.add(path);
-    return begin(target, true, replaces, data, size, save, failure);
+    return begin(target, true, replaces, data, size, replacement, failure);
 }
 
-bool finish_save(SaveInProgress &save, SaveFailure &failure) {
-    const char *step = fsync(save.fd) != 0 ? "cannot flush it to the disk" : nullptr;
+bool finish_replace(Replacement &replacement, SaveFailure &failure) {
+    const char *step = fsync(replacement.fd) != 0 ? "cannot flush it to the disk" : nullptr;
     int error = errno;
-    if (!step) step = put_in_place(save, error);
+    if (!step) step = put_in_place(replacement, error);
     if (step) {
-        unlink(save.temp);
+        unlink(replacement.temp);
         return fail(failure, step, error);
     }
     // The new text is in place; the rename is on the disk once its folder is.
-    const int dir = open(save.folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = open(replacement.folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const bool flushed = dir >= 0 && fsync(dir) == 0;
     error = errno;
     if (dir >= 0) close(dir);
     return flushed || fail(failure, "saved, but its folder cannot be flushed to the disk", error);
 }
 
-bool save_file(const char *path, const char *data, size_t size, SaveFailure &failure) {
-    SaveInProgress save;
-    if (!begin_save(path, data, size, save, failure)) return false;
-    const bool saved = finish_save(save, failure);
-    close(save.fd);
+bool replace_file(const char *path, const char *data, size_t size, SaveFailure &failure) {
+    Replacement replacement;
+    if (!begin_replace(path, data, size, replacement, failure)) return false;
+    const bool saved = finish_replace(replacement, failure);
+    close(replacement.fd);
     return saved;
 }
 
@@ -190,21 +193,13 @@ bool save_target(const char *path, char (&target)[PATH_MAX], SaveFailure &failur
     return follow_links(path, end, failure) && copy_path(target, end);
 }
 
-void write_line(std::initializer_list<const char *> pieces) {
-    Path line;
-    for (const char *piece : pieces)
-        if (piece) line.add(piece);
-    line.text[line.length] = '\n';
-    [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, line.text, line.length + 1);
-}
-
 const char *failure_reason(const SaveFailure &failure) {
     if (failure.error == 0) return nullptr;
     const char *reason = strerrordesc_np(failure.error);  // a fixed table: safe in a signal handler
     return reason ? reason : "?";
 }
 
-void print_save_failure(const char *who, const char *path, const SaveFailure &failure) {
+void print_save_failure(const char *path, const SaveFailure &failure) {
     const char *reason = failure_reason(failure);
-    write_line({who, ": cannot save ", path, ": ", failure.step, reason ? ": " : nullptr, reason});
+    write_message({"cannot save ", path, ": ", failure.step, reason ? ": " : nullptr, reason});
 }

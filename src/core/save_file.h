@@ -4,9 +4,9 @@
 // folder is flushed so that the rename is on the disk too. A crash or a full
 // disk at any point leaves either the old file whole or the new one.
 //
-// A save can be made in two halves: begin_save writes the temporary file,
-// and finish_save, which holds the slow flushes, may then run in a forked
-// child while the caller goes on.
+// A replacement can be made in two halves: begin_replace writes the temporary
+// file, and finish_replace, which holds the slow flushes, may then run in a
+// forked child while the caller goes on.
 //
 // Only async-signal-safe calls are made, so a signal handler, the X server's
 // last words or a forked child can save with it too.
@@ -14,7 +14,6 @@
 
 #include <climits>
 #include <cstddef>
-#include <initializer_list>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -33,14 +32,14 @@ struct FileId {
 inline FileId id_of(const struct stat &st) { return {st.st_dev, st.st_ino}; }
 inline bool same_file(const FileId &a, const FileId &b) { return a.dev == b.dev && a.ino == b.ino; }
 
-// A save between its halves.
-struct SaveInProgress {
+// A replacement between its halves.
+struct Replacement {
     char target[PATH_MAX];  // where the text goes
     char temp[PATH_MAX];    // the temporary file beside it
     char folder[PATH_MAX];  // the folder of both
     int fd;                 // the temporary file, open for reading and writing
     FileId written;         // the temporary file, which becomes the target
-    bool own;               // a program's own file: see begin_own_save
+    bool own;               // a program's own file: see begin_own_replace
     FileId replaces;        // for an own file, the one it may replace
 };
 
@@ -52,29 +51,26 @@ struct SaveInProgress {
 // or this user may not, is read-only and is not replaced. On failure the old
 // file is as it was, the temporary file is gone, `failure` says why and the
 // result is false.
-bool save_file(const char *path, const char *data, size_t size, SaveFailure &failure);
+bool replace_file(const char *path, const char *data, size_t size, SaveFailure &failure);
 
-// The first half of save_file: the temporary file written, not yet flushed.
+// The first half of replace_file: the temporary file written, not yet flushed.
 // On failure nothing is left behind.
-bool begin_save(const char *path, const char *data, size_t size, SaveInProgress &save, SaveFailure &failure);
-// The first half of a save of a program's own file, which nobody else may
-// aim anywhere: `path` is never followed if it is a link, the file gets mode
+bool begin_replace(const char *path, const char *data, size_t size, Replacement &replacement, SaveFailure &failure);
+// The first half of a replacement of a program's own file, which nobody else
+// may aim anywhere: `path` is never followed if it is a link, the file gets mode
 // 0600, and it replaces only the file `replaces` (when that still stands at
 // `path`) or takes a name where nothing stands, never anything else.
-bool begin_own_save(const char *path, FileId replaces, const char *data, size_t size, SaveInProgress &save,
-                    SaveFailure &failure);
+bool begin_own_replace(const char *path, FileId replaces, const char *data, size_t size, Replacement &replacement,
+                       SaveFailure &failure);
 // The second half: flushed, put in place, the folder flushed. The temporary
-// file stays open (the caller closes save.fd), so that a lock on it lasts; on
-// failure it is removed.
-bool finish_save(SaveInProgress &save, SaveFailure &failure);
+// file stays open (the caller closes replacement.fd), so that a lock on it
+// lasts; on failure it is removed.
+bool finish_replace(Replacement &replacement, SaveFailure &failure);
 
 // Where a save of `path` writes: the end of its chain of links.
 bool save_target(const char *path, char (&target)[PATH_MAX], SaveFailure &failure);
 
-// The pieces (a null one is skipped), written to standard error as one line
-// in one write, so that lines from two processes do not interleave.
-void write_line(std::initializer_list<const char *> pieces);
 // The words for the failure's errno; null when the step says it all.
 const char *failure_reason(const SaveFailure &failure);
-// "WHO: cannot save PATH: STEP: REASON", one line on standard error.
-void print_save_failure(const char *who, const char *path, const SaveFailure &failure);
+// "PROGRAM: cannot save PATH: STEP: REASON", one line on standard error.
+void print_save_failure(const char *path, const SaveFailure &failure);

@@ -19,12 +19,13 @@ void set_level_text_path(const char *path) {
 
 const char *level_text_file() { return level_text_path; }
 
-void save_level_text() {
+bool write_level_text() {
     const int len = format_level_text(EXPORT_LAYOUT, game.grid, text);
     SaveFailure failure;
-    if (!save_file(level_text_path, text, len, failure)) {
-        print_save_failure("upshot-editor", level_text_path, failure);
-        return;
+    if (!replace_file(level_text_path, text, len, failure)) {
+        print_save_failure(level_text_path, failure);
+        return false;
     }
     ++game.exports;
+    return true;
 }

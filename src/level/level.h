@@ -32,10 +32,11 @@ void use_level_file(const int32_t *values);
 // placed walkers and turrets going on after the highest codes in it.
 void load_editor_level();
 
-// Writes the grid to level.txt in the export layout and flushes it to the
-// disk. The old file is replaced only once the new one is complete; on failure
-// it stays as it was and one line on stderr says why.
-void save_level_text();
-// Where save_level_text writes: level.txt, the editor's FILE, or a test's.
+// Writes the grid as a level text, in the export layout, to level.txt (or
+// the file set below) and flushes it to the disk; counts it in game.exports.
+// The old file is replaced only once the new one is complete. False on
+// failure, the old file as it was and one line on stderr having said why.
+bool write_level_text();
+// Where write_level_text writes: level.txt, the editor's FILE, or a test's.
 void set_level_text_path(const char *path);
 const char *level_text_file();

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "core/decimal.h"
+#include "core/message.h"
 #include "core/regular_file.h"
 
 namespace {
@@ -284,8 +285,5 @@ bool read_level_text(const char *path, int32_t n, LevelValues &values, LevelText
 }
 
 void print_level_text_error(const char *path, const LevelTextError &error) {
-    if (error.line > 0)
-        std::fprintf(stderr, "%s:%d: %s\n", path, error.line, error.words);
-    else
-        std::fprintf(stderr, "%s: %s\n", path, error.words);
+    print_message("%s", file_fault(path, error.line, error.words).text);
 }

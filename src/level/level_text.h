@@ -105,7 +105,7 @@ enum class LevelTextFault : uint8_t {
 };
 
 // The fault, the line it is on (0 when it is the file's as a whole) and the
-// words that say it, as "FILE:LINE: words".
+// words that say it, for file_fault (core/message.h).
 struct LevelTextError {
     LevelTextFault fault;
     int32_t line;
@@ -155,5 +155,6 @@ bool read_level_text(const char *path, int32_t n, LevelValues &values, LevelText
 constexpr uint64_t LEVEL_CHECKSUM_START = 0xcbf29ce484222325ULL;
 uint64_t level_checksum(uint64_t sum, const char *bytes, size_t size);
 
-// "PATH:LINE: words" (or "PATH: words"), one line on standard error.
+// "PROGRAM: PATH:LINE: words" (or "PROGRAM: PATH: words"), one line on
+// standard error.
 void print_level_text_error(const char *path, const LevelTextError &error);

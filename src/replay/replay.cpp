@@ -18,6 +18,7 @@
 #include "core/build_info.h"
 #include "core/clock.h"
 #include "core/game_state.h"
+#include "core/message.h"
 #include "json.h"
 #include "probe/probe.h"
 #include "shell/recording.h"
@@ -122,7 +123,7 @@ void Replay::print(const std::string &line) {
 
 bool Replay::fail(int status, const std::string &what) {
     std::fflush(stdout);
-    std::fprintf(stderr, "upshot-replay: line %ld: %s\n", line_, what.c_str());
+    print_message("line %ld: %s", line_, what.c_str());
     status_ = status;
     return false;
 }
@@ -332,7 +333,7 @@ int Replay::run(std::FILE *script) {
 // closed, and a failure said in one line, with status 1.
 int closing_stdout(int status) {
     if (std::fflush(stdout) == 0 && !std::ferror(stdout) && std::fclose(stdout) == 0) return status;
-    std::fprintf(stderr, "upshot-replay: cannot write the output: %s\n", std::strerror(errno));
+    print_message("cannot write the output: %s", std::strerror(errno));
     return EXIT_OUTPUT_LOST;
 }
 
@@ -348,13 +349,13 @@ int main(int argc, char **argv) {
             options_over = true;
         } else if (name == "--start-mode") {
             if (name == arg && i + 1 >= argc) {
-                std::fprintf(stderr, "upshot-replay: --start-mode needs a value, title|play|editor\n");
+                print_message("--start-mode needs a value, title|play|editor");
                 return EXIT_BAD_SCRIPT;
             }
             const std::string m = name == arg ? argv[++i] : arg.substr(name.size() + 1);
             mode = m == "title" ? MODE_TITLE : m == "play" ? MODE_PLAY : m == "editor" ? MODE_EDITOR : MODE_NONE;
             if (mode == MODE_NONE) {
-                std::fprintf(stderr, "upshot-replay: unknown start mode %s (see --help)\n", quoted(m).c_str());
+                print_message("unknown start mode %s (see --help)", quoted(m).c_str());
                 return EXIT_BAD_SCRIPT;
             }
         } else if (option && (arg == "--help" || arg == "-h")) {
@@ -366,8 +367,8 @@ int main(int argc, char **argv) {
         } else if (!option && !script_path) {
             script_path = argv[i];
         } else {
-            std::fprintf(stderr, "upshot-replay: %s %s (see --help)\n", option ? "unknown option" : "unexpected argument",
-                         quoted(option ? name : arg).c_str());
+            print_message("%s %s (see --help)", option ? "unknown option" : "unexpected argument",
+                          quoted(option ? name : arg).c_str());
             return EXIT_BAD_SCRIPT;
         }
     }
@@ -375,8 +376,7 @@ int main(int argc, char **argv) {
     if (script_path && (options_over || std::strcmp(script_path, "-") != 0)) {
         script = std::fopen(script_path, "rb");
         if (!script) {
-            std::fprintf(stderr, "upshot-replay: cannot open %s: %s\n", quoted(script_path).c_str(),
-                         std::strerror(errno));
+            print_message("cannot open %s: %s", quoted(script_path).c_str(), std::strerror(errno));
             return EXIT_BAD_SCRIPT;
         }
     }

@@ -19,6 +19,8 @@
 #include <utility>
 
 #include "core/game_state.h"
+#include "core/message.h"
+#include "core/regular_file.h"
 #include "core/save_file.h"
 #include "level/level.h"
 #include "level/level_text.h"
@@ -28,7 +30,6 @@
 
 namespace {
 
-constexpr char WHO[] = "upshot-editor";
 // The proof: the saved level in level 2's place, where `upshot --level FILE`
 // plays it, for as many clock seeds as scripts/add-level asks of a level.
 constexpr char PROOF_LEVEL[] = "2";
@@ -65,12 +66,12 @@ LevelCells written_grid;  // the grid the recovery file holds, or is being writt
 bool refresh_failed = false;
 int64_t last_refresh_ns = INT64_MIN / 2;
 int refresh_place = BESIDE;
-SaveInProgress refresh;
+Replacement refresh;
 
 // Right Shift saves once a press, in the next frame's idle time; the flushes
 // and the rename then run in a child.
 bool shift_down = false, shift_was_down = false, save_wanted = false;
-SaveInProgress level_save;
+Replacement level_save;
 LevelCells saving_grid;  // the grid the save under way writes
 bool proof_due = false, removal_due = false;
 char prover[PATH_MAX];
@@ -102,17 +103,17 @@ bool make_folders(const char *path, SaveFailure &failure) {
 }
 
 // The grid's text written beside place p, ready to be flushed and put there.
-bool begin_recovery(int p, SaveInProgress &save, SaveFailure &failure) {
+bool begin_recovery(int p, Replacement &save, SaveFailure &failure) {
     if (p == IN_STATE && !make_folders(places[p].path, failure)) return false;
     const int32_t length = format_level_text(EXPORT_LAYOUT, game.grid, recovery_text);
-    return begin_own_save(places[p].path, places[p].own, recovery_text, length, save, failure);
+    return begin_own_replace(places[p].path, places[p].own, recovery_text, length, save, failure);
 }
 
 // The grid into the recovery file at place p. Async-signal-safe.
 bool write_recovery_at(int p, SaveFailure &failure) {
-    static SaveInProgress save;  // for the last way out alone
+    static Replacement save;  // for the last way out alone
     if (!begin_recovery(p, save, failure)) return false;
-    const bool written = finish_save(save, failure);
+    const bool written = finish_replace(save, failure);
     close(save.fd);
     if (written) places[p].own = save.written, places[p].ours = true;
     return written;
@@ -131,15 +132,15 @@ void keep_edits() {
         const int p = (kept_at + i) % PLACES;
         if (!places[p].usable) continue;
         if (write_recovery_at(p, failure)) {
-            if (p != told_at) write_line({WHO, ": ", level, ": the unsaved edits are kept in ", places[p].path});
+            if (p != told_at) write_message({level, ": the unsaved edits are kept in ", places[p].path});
             return;
         }
         if (!failed || p == BESIDE) failed = places[p].path, first = failure;
     }
     edits_lost = true;
     const char *reason = failure_reason(first);
-    write_line({WHO, ": ", level, ": the unsaved edits are lost: ", failed ? "cannot save " : nullptr, failed,
-                failed ? ": " : nullptr, first.step, reason ? ": " : nullptr, reason});
+    write_message({level, ": the unsaved edits are lost: ", failed ? "cannot save " : nullptr, failed,
+                   failed ? ": " : nullptr, first.step, reason ? ": " : nullptr, reason});
 }
 
 // The recovery files of the editor's own (with `only_ours`, only those this
@@ -206,7 +207,7 @@ void end_refresh(bool written) {
         places[refresh_place].own = refresh.written, places[refresh_place].ours = true;
     } else if (kept_at == BESIDE && places[IN_STATE].usable) {
         kept_at = told_at = IN_STATE;
-        write_line({WHO, ": ", level_text_file(), ": unsaved edits go to ", places[IN_STATE].path, " instead"});
+        write_message({level_text_file(), ": unsaved edits go to ", places[IN_STATE].path, " instead"});
     }
 }
 
@@ -223,14 +224,14 @@ void start_refresh(int64_t now) {
     const char *path = places[refresh_place].path;
     SaveFailure failure;
     if (!begin_recovery(refresh_place, refresh, failure)) {
-        if (report) print_save_failure(WHO, path, failure);
+        if (report) print_save_failure(path, failure);
         end_refresh(false);
         return;
     }
     const pid_t pid = fork_worker();
     if (pid == 0) {
-        if (finish_save(refresh, failure)) _exit(0);
-        if (report) print_save_failure(WHO, path, failure);
+        if (finish_replace(refresh, failure)) _exit(0);
+        if (report) print_save_failure(path, failure);
         _exit(1);
     }
     close(refresh.fd);
@@ -275,8 +276,8 @@ void end_save(bool saved) {
 
 bool finish_level_save() {
     SaveFailure failure;
-    if (finish_save(level_save, failure)) return true;
-    print_save_failure(WHO, level_text_file(), failure);
+    if (finish_replace(level_save, failure)) return true;
+    print_save_failure(level_text_file(), failure);
     return false;
 }
 
@@ -287,8 +288,8 @@ void start_save() {
     stop_proof(false);
     const int32_t length = format_level_text(EXPORT_LAYOUT, game.grid, level_text);
     SaveFailure failure;
-    if (!begin_save(level_text_file(), level_text, length, level_save, failure)) {
-        print_save_failure(WHO, level_text_file(), failure);
+    if (!begin_replace(level_text_file(), level_text, length, level_save, failure)) {
+        print_save_failure(level_text_file(), failure);
         return;
     }
     std::memcpy(saving_grid, game.grid, sizeof saving_grid);
@@ -343,20 +344,17 @@ void on_signal(int sig) {
 void on_display_lost() {
     if (!leave())
         while (!left) usleep(1000);
-    write_line({WHO, ": ", level_text_file(), ": the X server is gone"});
+    write_message({level_text_file(), ": the X server is gone"});
 }
 
 // The prover installed beside the editor, or built below it (or beside it,
 // for the benchmarks' programs).
 void find_prover() {
-    char exe[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0) return;
-    exe[n] = '\0';
-    *(std::strrchr(exe, '/') + 1) = '\0';
+    char folder[PATH_MAX];
+    if (!program_folder(folder)) return;
     for (const char *name : {"upshot-prove", "tools/prove_levels", "../tools/prove_levels"}) {
-        std::snprintf(prover, sizeof prover, "%s%s", exe, name);
-        if (access(prover, X_OK) == 0) return;
+        const int n = std::snprintf(prover, sizeof prover, "%s/%s", folder, name);
+        if (n < static_cast<int>(sizeof prover) && access(prover, X_OK) == 0) return;
     }
     prover[0] = '\0';
 }
@@ -366,8 +364,7 @@ void find_prover() {
 void start_proof() {
     if (!prover[0]) {
         if (!told_no_prover)
-            std::fprintf(stderr, "%s: no upshot-prove beside the editor; saves of %s are not proved\n", WHO,
-                         level_text_file());
+            print_message("no upshot-prove beside the editor; saves of %s are not proved", level_text_file());
         told_no_prover = true;
         return;
     }
@@ -456,21 +453,22 @@ void claim_level() {
         close(path_lock);
         path_lock = -1;
     }
-    if (holder > 0) std::fprintf(stderr, "%s: %s is being edited by process %ld\n", WHO, level, static_cast<long>(holder));
-    if (holder < 0) std::fprintf(stderr, "%s: %s is being edited by another process\n", WHO, level);
+    if (holder > 0) print_message("%s is being edited by process %ld", level, static_cast<long>(holder));
+    if (holder < 0) print_message("%s is being edited by another process", level);
     if (holder) std::exit(EXIT_LEVEL_HELD);
     std::atexit(drop_path_lock);  // also when no window opens, and no editing begins
 }
 
 // What stands at a recovery place, looked at without following a link or
 // opening anything that could block: nothing, a level text of this user's
-// (read into `values`), or something else, said in `why` (the words that
-// follow its name).
+// (read into `values`), or something else, said in `why`.
 enum class Standing { NOTHING, LEVEL, OTHER };
-Standing look_at(const char *path, LevelValues &values, struct stat &st, char (&why)[256]) {
+Standing look_at(const char *path, LevelValues &values, struct stat &st, FileFault &why) {
+    char words[256];
     if (lstat(path, &st) != 0) {
         if (errno == ENOENT) return Standing::NOTHING;
-        std::snprintf(why, sizeof why, " cannot be looked at: %s", std::strerror(errno));
+        std::snprintf(words, sizeof words, "cannot be looked at: %s", std::strerror(errno));
+        why = file_fault(path, 0, words);
         return Standing::OTHER;
     }
     const char *what = S_ISLNK(st.st_mode)        ? "is a symbolic link"
@@ -479,12 +477,13 @@ Standing look_at(const char *path, LevelValues &values, struct stat &st, char (&
                        : st.st_uid != geteuid()   ? "belongs to another user"
                                                   : nullptr;
     if (what) {
-        std::snprintf(why, sizeof why, " %s", what);
+        why = file_fault(path, 0, what);
         return Standing::OTHER;
     }
     const int fd = open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        std::snprintf(why, sizeof why, " cannot be read: %s", std::strerror(errno));
+        std::snprintf(words, sizeof words, "cannot be read: %s", std::strerror(errno));
+        why = file_fault(path, 0, words);
         return Standing::OTHER;
     }
     LevelTextError error = {LevelTextFault::UNREADABLE, 0, "changed as it was looked at"};
@@ -495,10 +494,8 @@ Standing look_at(const char *path, LevelValues &values, struct stat &st, char (&
                        read_level_text(proc, LEVEL_FILE_SLOT, values, error);
     close(fd);
     if (level) return Standing::LEVEL;
-    if (error.line > 0)
-        std::snprintf(why, sizeof why, ":%d: %s; not a level", error.line, error.words);
-    else
-        std::snprintf(why, sizeof why, ": %s; not a level", error.words);
+    std::snprintf(words, sizeof words, "%s; not a level", error.words);
+    why = file_fault(path, error.line, words);
     return Standing::OTHER;
 }
 
@@ -511,7 +508,7 @@ void find_recovery() {
     const char *level = level_text_file();
     struct stat saved, st;
     const bool level_saved = stat(level, &saved) == 0;
-    char why[PLACES][256];
+    FileFault why[PLACES];
     timespec opened_when = {};
     for (int p = 0; p < PLACES; ++p) {
         if (!places[p].path[0]) continue;
@@ -520,7 +517,7 @@ void find_recovery() {
         if (standing != Standing::LEVEL) continue;
         places[p].own = id_of(st);
         if (level_saved && !newer(st.st_mtim, saved.st_mtim)) {
-            if (p == BESIDE) std::fprintf(stderr, "%s: %s is older than %s, so it is not opened\n", WHO, places[p].path, level);
+            if (p == BESIDE) print_message("%s is older than %s, so it is not opened", places[p].path, level);
         } else if (opened == PLACES || newer(st.st_mtim, opened_when)) {
             opened = p, opened_when = st.st_mtim;
         }
@@ -528,22 +525,20 @@ void find_recovery() {
     kept_at = opened != PLACES ? opened : places[BESIDE].usable ? BESIDE : places[IN_STATE].usable ? IN_STATE : PLACES;
     told_at = kept_at;
     if (!places[BESIDE].usable && kept_at != PLACES)
-        std::fprintf(stderr, "%s: %s%s; it is left as it is, and unsaved edits of %s are kept in %s\n", WHO,
-                     places[BESIDE].path, why[BESIDE],
-                     level, places[kept_at].path);
+        print_message("%s; it is left as it is, and unsaved edits of %s are kept in %s", why[BESIDE].text, level,
+                      places[kept_at].path);
     if (!places[BESIDE].usable && kept_at == PLACES)
-        std::fprintf(stderr, "%s: %s%s; it is left as it is, and unsaved edits of %s have nowhere else to be kept\n",
-                     WHO, places[BESIDE].path, why[BESIDE], level);
+        print_message("%s; it is left as it is, and unsaved edits of %s have nowhere else to be kept", why[BESIDE].text,
+                      level);
     if (opened == PLACES) return;
     places[opened].ours = true;
     const char *path = places[opened].path;
     char when[32];
     struct tm local;
     std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", localtime_r(&opened_when.tv_sec, &local));
-    std::fprintf(stderr,
-                 "%s: %s: opened the unsaved edits kept in %s at %s; to discard them, leave the editor, "
-                 "delete %s and start again\n",
-                 WHO, level, path, when, path);
+    print_message("%s: opened the unsaved edits kept in %s at %s; to discard them, leave the editor, delete %s "
+                  "and start again",
+                  level, path, when, path);
 }
 
 void begin_editing() {
@@ -561,9 +556,9 @@ void begin_editing() {
     on_display_lost(on_display_lost);
 }
 
-void save_level() {
+void editor_save() {
     if (!begun) {
-        save_level_text();
+        write_level_text();
         return;
     }
     if (!shift_was_down) save_wanted = true;

@@ -18,7 +18,7 @@
 //   beside the editor) plays the saved file in a child of its own, niced, and
 //   prints one line on stderr; a newer save stops a proof still running.
 //
-// The replay tool and the tests run none of this: they save with save_level
+// The replay tool and the tests run none of this: they save with editor_save
 // alone, and that writes exactly what right Shift always did, in every frame
 // the key is held.
 #pragma once
@@ -38,7 +38,7 @@ void find_recovery();
 void begin_editing();
 // Right Shift: the export. In the windowed editor, a save started in the
 // next frame, once a press.
-void save_level();
+void editor_save();
 // Once a frame, in the idle time before the keys are read: reaps children,
 // starts a save, refreshes the recovery file, removes it after a save,
 // starts a proof. Nothing before begin_editing.

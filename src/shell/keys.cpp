@@ -124,5 +124,5 @@ void apply_keys() {
         if (edit) next_brush();
     }
     if (key[KEY_S] && game.mode == MODE_TITLE) start_play();
-    if (key[KEY_RSHIFT] && game.mode == MODE_EDITOR) save_level();
+    if (key[KEY_RSHIFT] && game.mode == MODE_EDITOR) editor_save();
 }

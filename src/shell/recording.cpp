@@ -14,6 +14,7 @@
 
 #include "core/build_info.h"
 #include "core/clock.h"
+#include "core/message.h"
 #include "core/regular_file.h"
 #include "level/level.h"
 #include "level/level_text.h"
@@ -91,14 +92,14 @@ bool write_pending() {
 }
 
 bool cannot_record(const char *path, const char *why) {
-    std::fprintf(stderr, "%s: cannot be written: %s\n", path, why);
+    print_message("%s: cannot be written: %s", path, why);
     return false;
 }
 
 // A write that fails is said once; the game goes on without its recording.
 void write_or_stop() {
     if (recorder.fd < 0 || write_pending()) return;
-    std::fprintf(stderr, "%s: recording stopped: %s\n", recorder.path, std::strerror(errno));
+    print_message("%s: recording stopped: %s", recorder.path, std::strerror(errno));
     close(recorder.fd);
     recorder.fd = -1;
 }
@@ -139,11 +140,11 @@ bool may_record_to(const char *path, const char *level_path) {
         return (errno == ENOENT && folder_takes_files(path)) || cannot_record(path, std::strerror(errno));
     }
     if (const char *kind = not_regular(st.st_mode)) {
-        std::fprintf(stderr, "%s: %s; a recording goes to a regular file\n", path, kind);
+        print_message("%s: %s; a recording goes to a regular file", path, kind);
         return false;
     }
     if (level_path && stat(level_path, &level) == 0 && level.st_dev == st.st_dev && level.st_ino == st.st_ino) {
-        std::fprintf(stderr, "%s: is the level file played; the recording would overwrite it\n", path);
+        print_message("%s: is the level file played; the recording would overwrite it", path);
         return false;
     }
     const char *kind;
@@ -153,7 +154,7 @@ bool may_record_to(const char *path, const char *level_path) {
     const ssize_t n = read(fd, head, sizeof head);
     close(fd);
     if (n != 0 && (n != static_cast<ssize_t>(sizeof head) || std::memcmp(head, RECORDING_HEAD, sizeof head) != 0)) {
-        std::fprintf(stderr, "%s: is not a recording, so it is not overwritten\n", path);
+        print_message("%s: is not a recording, so it is not overwritten", path);
         return false;
     }
     return access(path, W_OK) == 0 || cannot_record(path, std::strerror(errno));
@@ -178,7 +179,7 @@ void start_recording() {
                checksum_text(recorder.level_checksum).c_str());
     append("\n");
     if (recorder.fd < 0 || !write_pending()) {
-        std::fprintf(stderr, "%s: cannot be written: %s; the run is not recorded\n", recorder.path, std::strerror(errno));
+        print_message("%s: cannot be written: %s; the run is not recorded", recorder.path, std::strerror(errno));
         if (recorder.fd >= 0) close(recorder.fd);
         recorder.fd = -1;
         return;
@@ -218,7 +219,7 @@ Next next_recorded_line() {
         if ((error = parse_recorded_line(playback.words, playback.read)).empty()) return Next::LINE;
         break;
     }
-    std::fprintf(stderr, "%s:%ld: %s\n", playback.path, playback.reader.number(), error.c_str());
+    print_message("%s", file_fault(playback.path, playback.reader.number(), error.c_str()).text);
     return Next::FAULT;
 }
 
@@ -255,7 +256,7 @@ LevelValues recorded_level;
 
 bool open_recording(const char *path, const char *level_path, uint64_t level_checksum) {
     if (level_path && std::strpbrk(level_path, " \t\r\n")) {
-        std::fprintf(stderr, "%s: a level file named in a recording cannot hold blanks\n", level_path);
+        print_message("%s: a level file named in a recording cannot hold blanks", level_path);
         return false;
     }
     if (!may_record_to(path, level_path)) return false;
@@ -272,16 +273,17 @@ bool take_recorded_level(const char *path, uint64_t checksum, std::string &error
     const bool read = read_level_text(path, LEVEL_FILE_SLOT, recorded_level, fault, &now);
     const LevelTextFault f = fault.fault;
     if (!read && (f == LevelTextFault::UNREADABLE || f == LevelTextFault::NOT_A_FILE || f == LevelTextFault::TOO_LARGE)) {
-        error = "cannot read " + quoted(path) + ": " + (f == LevelTextFault::UNREADABLE ? std::strerror(errno) : fault.words);
+        error = file_fault(path, 0, fault.words).text;
         return false;
     }
     if (now != checksum) {
-        error = quoted(path) + " has changed since the recording (checksum " + checksum_text(now) + ", recorded " +
-                checksum_text(checksum) + ")";
+        const std::string words = "has changed since the recording (checksum " + checksum_text(now) + ", recorded " +
+                                  checksum_text(checksum) + ")";
+        error = file_fault(path, 0, words.c_str()).text;
         return false;
     }
     if (!read) {
-        error = quoted(path) + " line " + std::to_string(fault.line) + ": " + fault.words;
+        error = file_fault(path, fault.line, fault.words).text;
         return false;
     }
     use_level_file(recorded_level.value);
@@ -295,9 +297,9 @@ bool open_watching(const char *path) {
     playback.in = fd < 0 ? nullptr : fdopen(fd, "rb");
     if (!playback.in) {
         if (kind)
-            std::fprintf(stderr, "%s: %s, not a recording\n", path, kind);
+            print_message("%s: %s, not a recording", path, kind);
         else
-            std::fprintf(stderr, "%s: cannot be read: %s\n", path, std::strerror(errno));
+            print_message("%s: cannot be read: %s", path, std::strerror(errno));
         if (fd >= 0) close(fd);
         return false;
     }
@@ -309,7 +311,7 @@ bool open_watching(const char *path) {
         if (playback.read.type != RecordedLine::LEVEL_FILE) continue;
         std::string error = first ? "" : "a level file must come before any other line";
         if (error.empty() && take_recorded_level(playback.read.path.c_str(), playback.read.checksum, error)) continue;
-        std::fprintf(stderr, "%s:%ld: level: %s\n", path, playback.reader.number(), error.c_str());
+        print_message("%s", file_fault(path, playback.reader.number(), ("level: " + error).c_str()).text);
         return false;
     }
     std::rewind(playback.in);

@@ -32,6 +32,8 @@ bool open_watching(const char *path);
 
 // A level file named in a recording: the file must still hold the text whose
 // checksum was recorded. Then it is the one played in level 2's place.
+// Otherwise false, with `error` naming the file (and the line) as a level
+// text's faults are named: "PATH:LINE: words".
 bool take_recorded_level(const char *path, uint64_t checksum, std::string &error);
 
 // The window's frame loop around these, in run_game: before start-up; before

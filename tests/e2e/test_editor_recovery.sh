@@ -70,14 +70,14 @@ for what in link garbage folder unreadable another; do
   fresh_folder "$w" && cp "$TMP/empty.txt" "$w/mine.txt" && touch -d "1 minute ago" "$w/mine.txt"
   editor=(upshot-editor)
   case $what in
-    link) ln -s "$TMP/precious" "$w/mine.txt.recover"; line=" is a symbolic link" ;;
+    link) ln -s "$TMP/precious" "$w/mine.txt.recover"; line=": is a symbolic link" ;;
     garbage) echo "no level" >"$w/mine.txt.recover"; line=":1: .*; not a level" ;;
-    folder) mkdir "$w/mine.txt.recover" ;  line=" is a folder" ;;
+    folder) mkdir "$w/mine.txt.recover" ;  line=": is a folder" ;;
     unreadable | another)
       [ "$(id -u)" -eq 0 ] || { echo "not root: no $what file"; continue; }
-      cp "$TMP/empty.txt" "$w/mine.txt.recover" && chown -R nobody:nogroup "$w" && line=" belongs to another user" ;;&
+      cp "$TMP/empty.txt" "$w/mine.txt.recover" && chown -R nobody:nogroup "$w" && line=": belongs to another user" ;;&
     unreadable)
-      chmod 000 "$w/mine.txt.recover" && line=" cannot be read: Permission denied"
+      chmod 000 "$w/mine.txt.recover" && line=": cannot be read: Permission denied"
       editor=(/usr/bin/setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$BUILD/upshot-editor") ;;
   esac
   before=$(looks "$w/mine.txt.recover")

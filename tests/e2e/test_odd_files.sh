@@ -10,13 +10,13 @@ unset DISPLAY
 mkfifo fifo
 mkdir folder
 
-# refused WHAT LINE PROGRAM ARG...: status 2 and exactly LINE, within 10 s
-# where a blocking open or an endless read would hang.
+# refused WHAT LINE PROGRAM ARG...: status 2 and exactly "PROGRAM: LINE",
+# within 10 s where a blocking open or an endless read would hang.
 refused() {
   local what=$1 line=$2 status=0
   shift 2
   timeout 10 "$BUILD/$1" "${@:2}" >/dev/null 2>"$TMP/err" || status=$?
-  [ $status -eq 2 ] && [ "$(cat "$TMP/err")" = "$line" ] || fail "$1 ${*:2} ($what): status $status, said $(head -c 300 "$TMP/err")"
+  [ $status -eq 2 ] && [ "$(cat "$TMP/err")" = "$1: $line" ] || fail "$1 ${*:2} ($what): status $status, said $(head -c 300 "$TMP/err")"
 }
 
 for odd in fifo /dev/zero folder; do
@@ -29,7 +29,7 @@ for odd in fifo /dev/zero folder; do
   refused FILE "$odd: $kind, not a level text" upshot-editor "$odd"
   refused --watch "$odd: $kind, not a recording" upshot --watch "$odd"
   printf 'level %s 0123456789abcdef\nframes 1\n' "$odd" >run.txt
-  refused "a level line" "run.txt:1: level: cannot read '$odd': $kind, not a level text" upshot --watch run.txt
-  refused "a level line" "upshot-replay: line 1: level: cannot read '$odd': $kind, not a level text" upshot-replay run.txt
+  refused "a level line" "run.txt:1: level: $odd: $kind, not a level text" upshot --watch run.txt
+  refused "a level line" "line 1: level: $odd: $kind, not a level text" upshot-replay run.txt
 done
 echo "odd files refused at once: ok"

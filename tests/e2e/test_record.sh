@@ -24,12 +24,12 @@ awk '{ sub(/\r$/, ""); out = ""
          out = out sprintf("%-14s", " " v ",") }
        printf "%s\r\n", out }' "$ROOT/src/level/level4.txt" >mine.txt
 
-# refused ARGS... MESSAGE: status 2 and that one line, without a display, so
-# nothing can have got as far as a window.
+# refused ARGS... MESSAGE: status 2 and that one line, after the program's
+# name, without a display, so nothing can have got as far as a window.
 refused() {
   local message=${*: -1} status=0
   env -u DISPLAY "$BUILD/upshot" "${@:1:$#-1}" >out 2>err || status=$?
-  [ $status -eq 2 ] && [ "$(cat err)" = "$message" ] || fail "upshot ${*:1:$#-1}: status $status, said '$(cat err)'"
+  [ $status -eq 2 ] && [ "$(cat err)" = "upshot: $message" ] || fail "upshot ${*:1:$#-1}: status $status, said '$(cat err)'"
 }
 refused --record no/such/run.txt "no/such/run.txt: cannot be written: No such file or directory"
 
@@ -182,13 +182,13 @@ start_game /usr/bin/prlimit "$TMP" --fsize=120 "$BUILD/upshot" --record full.txt
 until_changed full.txt holds full.txt 3 0
 cp full.txt before.txt
 until_changed "$TMP/err" grep -q . "$TMP/err"
-[ "$(cat "$TMP/err")" = "full.txt: recording stopped: File too large" ] || fail "a full recording: $(cat "$TMP/err")"
+[ "$(cat "$TMP/err")" = "upshot: full.txt: recording stopped: File too large" ] || fail "a full recording: $(cat "$TMP/err")"
 escaped "the game whose recording stopped"
 cmp -s -n "$(stat -c %s before.txt)" before.txt full.txt && [ "$(tail -c 1 full.txt)" = "" ] &&
   "$REPLAY" full.txt >out || fail "the full recording ($(stat -c %s full.txt) bytes) lost lines: $(od -c full.txt | tail -3)"
 
 echo >>mine.txt
 "$REPLAY" run.txt >out 2>err && fail "a changed level file was replayed"
-grep -q "^upshot-replay: line 2: level: 'mine.txt' has changed since the recording" err || fail "changed level: $(cat err)"
-refused --watch run.txt "run.txt:2: level: 'mine.txt' has changed since the recording$(sed -n 's/.*recording//p' err)"
+grep -q "^upshot-replay: line 2: level: mine.txt: has changed since the recording" err || fail "changed level: $(cat err)"
+refused --watch run.txt "run.txt:2: level: mine.txt: has changed since the recording$(sed -n 's/.*recording//p' err)"
 echo "recorded $(frames_in run.txt) frames in $(stat -c %s run.txt) bytes"

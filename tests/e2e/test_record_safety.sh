@@ -15,12 +15,13 @@ printf '# recorded by upshot 0.9\nframes 5\n' >old.txt
 state() { stat -c '%s %Y %F' "$@"; md5sum mine.txt notes.txt old.txt; }
 before=$(state mine.txt notes.txt old.txt empty.txt)
 
-# refused LINE ARG...: status 2 and that line alone, within 10 s.
+# refused LINE ARG...: status 2 and that line alone, after the program's
+# name, within 10 s.
 refused() {
   local line=$1 status=0
   shift
   env -u DISPLAY timeout 10 "$BUILD/upshot" "$@" >/dev/null 2>"$TMP/err" || status=$?
-  [ $status -eq 2 ] && [ "$(cat "$TMP/err")" = "$line" ] || fail "upshot $*: status $status"
+  [ $status -eq 2 ] && [ "$(cat "$TMP/err")" = "upshot: $line" ] || fail "upshot $*: status $status"
 }
 for same in mine.txt sub/../mine.txt "$TMP/work/mine.txt" link.txt hard.txt; do
   refused "$same: is the level file played; the recording would overwrite it" --level mine.txt --record "$same"

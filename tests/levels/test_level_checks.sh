@@ -15,7 +15,7 @@ packed_refuses() {
   local args=("$lv"/level[1-5].txt)
   args[$1 - 1]=$bad
   ! "$pack" "$work/out.cpp" "${args[@]}" 2>"$work/err" || fail "level_pack accepted: $3"
-  grep -q "^$bad:$2: .*$3" "$work/err" || fail "want '$bad:$2: ...$3', got: $(cat "$work/err")"
+  grep -q "^level_pack: $bad:$2: .*$3" "$work/err" || fail "want 'level_pack: $bad:$2: ...$3', got: $(cat "$work/err")"
   ! ls "$work"/out.cpp* >/dev/null 2>&1 || fail "a table was written although $3"
 }
 sed '287s/^ 0,/ 6,/' "$good" >"$bad" && packed_refuses 2 287 "code 6 is used twice"
@@ -62,8 +62,8 @@ refused() {
   for program in "upshot --level" upshot-editor; do
     status=0
     timeout 20 $build/$program "$file" >/dev/null 2>"$work/err" || status=$?
-    [ "$status" -eq 2 ] && [ "$(wc -l <"$work/err")" -eq 1 ] && grep -Eq "^$file$2\$" "$work/err" ||
-      fail "$program $file: status $status, want '$file$2', got: $(head -c 300 "$work/err")"
+    [ "$status" -eq 2 ] && [ "$(wc -l <"$work/err")" -eq 1 ] && grep -Eq "^${program%% *}: $file$2\$" "$work/err" ||
+      fail "$program $file: status $status, want '${program%% *}: $file$2', got: $(head -c 300 "$work/err")"
   done
   [ "$before" = "$(state "$file")" ] || fail "$file was changed"
 }

@@ -12,7 +12,7 @@ struct Export : ::testing::Test {
         load_level(EDITOR_TEMPLATE_LEVEL);
     }
     void TearDown() override { set_level_text_path("level.txt"); }
-    std::string export_text() { return save_level_text(), read_file(path); }
+    std::string export_text() { return write_level_text(), read_file(path); }
     ScratchDir dir;
     const std::string path = dir / "level.txt";
 };
@@ -36,14 +36,14 @@ TEST_F(Export, ANewFileGetsTheUsualModeAndAnOldOneKeepsItsOwn) {
         return stat(path.c_str(), &st) == 0 ? std::tuple{st.st_uid, st.st_gid, st.st_mode & 0777} : std::tuple{0u, 0u, -1u};
     };
     const mode_t saved = umask(027);
-    save_level_text();
+    EXPECT_TRUE(write_level_text());
     EXPECT_EQ(owner_and_mode(), std::tuple(geteuid(), getegid(), 0640u));
     const bool root = geteuid() == 0;
     const uid_t other = root ? 65534 : geteuid();  // nobody
     const gid_t group = root ? 65534 : getegid();
     ASSERT_EQ(chown(path.c_str(), other, group), 0);
     chmod(path.c_str(), 0604);
-    save_level_text();
+    write_level_text();
     EXPECT_EQ(owner_and_mode(), std::tuple(other, group, 0604u));
     umask(saved);
 }
@@ -65,8 +65,8 @@ TEST_F(Export, ALinkStaysALinkAndItsTargetGetsTheText) {
     EXPECT_EQ(read_file(dir / "real/level.txt"), read_file(path));
 }
 
-// A failed export says so in one line and leaves the last good file and no
-// temporary: with no folder to write in, and with a disk that fills up half-way.
+// A failed export says so in one line, returns false and counts nothing, and
+// leaves the last good file and no temporary: with no folder to write in, and with a disk that fills up half-way.
 TEST_F(Export, AFailureKeepsThePreviousFile) {
     const std::string old = export_text(), nowhere = dir / "missing/level.txt";
     rlimit saved, small;
@@ -77,11 +77,11 @@ TEST_F(Export, AFailureKeepsThePreviousFile) {
         game.exports = 0;
         if (full) setrlimit(RLIMIT_FSIZE, &small); else set_level_text_path(nowhere.c_str());
         testing::internal::CaptureStderr();
-        save_level_text();
+        const bool written = write_level_text();
         const std::string err = testing::internal::GetCapturedStderr();
         setrlimit(RLIMIT_FSIZE, &saved), set_level_text_path(path.c_str());
         const long entries = std::distance(fs::directory_iterator(dir.path), fs::directory_iterator());
-        EXPECT_EQ((std::tuple{read_file(path), entries, game.exports}), (std::tuple{old, 1L, 0})) << full;
+        EXPECT_EQ((std::tuple{written, read_file(path), entries, game.exports}), (std::tuple{false, old, 1L, 0})) << full;
         EXPECT_TRUE(err.find("level.txt") != err.npos && err.find('\n') == err.size() - 1) << err;
     }
     std::signal(SIGXFSZ, handler);
