@@ -23,8 +23,8 @@
 
 #include "core/game_state.h"
 #include "level/level.h"
-#include "shell/editing.h"
-#include "shell/startup.h"
+#include "host/editing.h"
+#include "host/startup.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "assets/atlas.h"
 #include "core/constants.h"
 #include "png.h"
-#include "shell/startup.h"
+#include "host/startup.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "shell/startup.h"
+#include "host/startup.h"
 
 std::vector<SoundCall> sounds;
 

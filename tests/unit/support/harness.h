@@ -21,7 +21,7 @@
 #include "core/sound.h"
 #include "level/level.h"
 #include "level/level_text.h"
-#include "shell/shell.h"
+#include "play/play.h"
 #include "world/world.h"
 
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "shell/startup.h"
+#include "host/startup.h"
 
 #include <allegro.h>
 #include <atomic>
@@ -15,13 +15,13 @@
 #include "assets/assets.h"
 #include "core/game_state.h"
 #include "reset/reset.h"
-#include "shell/arguments.h"
-#include "shell/editing.h"
-#include "shell/pacer.h"
-#include "shell/recording.h"
-#include "shell/shell.h"
-#include "shell/signals.h"
-#include "shell/x11.h"
+#include "host/arguments.h"
+#include "host/editing.h"
+#include "host/pacer.h"
+#include "host/recording.h"
+#include "play/play.h"
+#include "host/signals.h"
+#include "host/x11.h"
 
 namespace {
 

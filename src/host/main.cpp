@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "core/constants.h"
-#include "shell/arguments.h"
-#include "shell/startup.h"
+#include "host/arguments.h"
+#include "host/startup.h"
 
 int main(int argc, char **argv) {
     const int status = take_arguments(START_MODE, argc, argv);

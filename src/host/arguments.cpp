@@ -1,4 +1,4 @@
-#include "shell/arguments.h"
+#include "host/arguments.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -13,9 +13,9 @@
 #include "core/regular_file.h"
 #include "level/level.h"
 #include "level/level_text.h"
-#include "shell/recording.h"
-#include "shell/script_reader.h"
-#include "shell/startup.h"
+#include "host/recording.h"
+#include "host/script_reader.h"
+#include "host/startup.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/recording.h"
+#include "host/recording.h"
 
 #include <algorithm>
 #include <allegro.h>
@@ -17,8 +17,8 @@
 #include "core/regular_file.h"
 #include "level/level.h"
 #include "level/level_text.h"
-#include "shell/script_reader.h"
-#include "shell/startup.h"
+#include "host/script_reader.h"
+#include "host/startup.h"
 
 namespace {
 

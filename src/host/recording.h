@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/shell.h"
+#include "play/play.h"
 
 // Takes FILE as this run's recording, with the level file played (or null)
 // and the checksum of its bytes as read. Nothing is written yet: once the

@@ -5,8 +5,8 @@
 #include "reset/reset.h"
 #include "world/world.h"
 #include "core/game_state.h"
-#include "shell/editing.h"
-#include "shell/shell.h"
+#include "host/editing.h"
+#include "play/play.h"
 #include "core/sound.h"
 
 namespace {

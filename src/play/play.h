@@ -1,7 +1,6 @@
-// Folder shell/, the top tier: the frame loop, the keys, the score line, the
-// title screen, level progression, start-up and main. Nothing includes it but
-// the programs built on the game (the replay tool, tests, benchmarks, tools).
-// May include: core level assets world reset shell
+// Folder play/, the top tier of the game's rules: the frame loop, the keys,
+// the score line, the title screen and level progression.
+// May include: core level assets world reset play host
 //
 // The steps of the frame loop and the start-up, each a plain procedure over `game`.
 #pragma once

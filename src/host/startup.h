@@ -1,11 +1,15 @@
+// Folder host/, the process around the game: start-up, arguments, recording,
+// the editor's safety, signals, X11, the pacer and main.
+// May include: core level assets world reset play host
+//
 // The game's one start-up, in its two forms: a real window for the game and
 // the editor, and headless for the replay tool, the tests and the benchmarks.
 // Both end in the same steps (back buffer, viewport, reset_world, load_assets),
 // so every program that starts the game starts it the same way.
 #pragma once
 
-#include "shell/pacer.h"
-#include "shell/shell.h"
+#include "host/pacer.h"
+#include "play/play.h"
 
 // Status of a start-up, and the process exit status when it fails.
 enum StartStatus { START_OK = 0, START_NO_WINDOW = 1, START_BAD_ASSET = 2 };

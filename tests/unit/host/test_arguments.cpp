@@ -1,6 +1,6 @@
 #include "core/build_info.h"
-#include "shell/arguments.h"
-#include "shell/startup.h"
+#include "host/arguments.h"
+#include "host/startup.h"
 #include "support/harness.h"
 
 // A level made of the template with a walker at (150, 4) and a block at (100, 9).
