@@ -11,7 +11,7 @@
 #include "core/clock.h"
 #include "core/game_state.h"
 #include "play/play.h"
-#include "host/startup.h"
+#include "play/start.h"
 #include "core/sound.h"
 #include "world/world.h"
 

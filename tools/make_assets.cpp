@@ -20,7 +20,7 @@
 #include "assets/atlas.h"
 #include "core/constants.h"
 #include "png.h"
-#include "host/startup.h"
+#include "play/start.h"
 
 namespace {
 

@@ -32,7 +32,7 @@
 #include "level/level_text.h"
 #include "probe/prove.h"
 #include "world/world.h"
-#include "host/startup.h"
+#include "play/start.h"
 
 namespace {
 

@@ -55,7 +55,7 @@
 #include "core/game_state.h"
 #include "level/level_text.h"
 #include "probe/prove.h"
-#include "host/startup.h"
+#include "play/start.h"
 #include "png.h"
 
 namespace {

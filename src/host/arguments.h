@@ -14,15 +14,33 @@
 // will take one looked at, before any window opens.
 #pragma once
 
+// The window's scales that --scale offers: 1 to LARGEST_SCALE, or SCALE_AUTO
+// for the largest that fits the desktop.
+constexpr int SCALE_AUTO = 0;
+constexpr int LARGEST_SCALE = 8;
+
+// The command line: each option's value as given, or null, and the scale
+// once --scale is taken.
+struct Options {
+    const char *level = nullptr;   // --level FILE
+    const char *scale = nullptr;   // --scale N|auto
+    const char *record = nullptr;  // --record FILE
+    const char *watch = nullptr;   // --watch FILE
+    const char *file = nullptr;    // the editor's FILE
+    int window_scale = 1;
+};
+
 // take_arguments's answer when the program should go on and run.
 constexpr int ARGUMENTS_TAKEN = -1;
 
-// Reads the arguments of the program whose start mode is `mode`. Returns
-// ARGUMENTS_TAKEN, or the status to exit with: 0 after --help or --version,
-// 2 after a line naming what is wrong (an unknown, repeated or clashing
-// option, with the usage line after it; for a level file, the file, its line
-// and the rule broken).
-int take_arguments(int mode, int argc, char **argv);
+// Reads the arguments of the program whose start mode is `mode` into
+// `options`, then takes them in this order: the level file (which a recording
+// names), the scale, the recording or the one to watch, the editor's file.
+// Returns ARGUMENTS_TAKEN, or the status to exit with: 0 after --help or
+// --version, 2 after a line naming what is wrong (an unknown, repeated or
+// clashing option, with the usage line after it; for a level file, the file,
+// its line and the rule broken).
+int take_arguments(int mode, int argc, char **argv, Options &options);
 
 // The name of the program whose start mode is `mode`, which starts its messages.
 const char *program_name(int mode);

@@ -5,7 +5,6 @@
 #include "reset/reset.h"
 #include "world/world.h"
 #include "core/game_state.h"
-#include "host/editing.h"
 #include "play/play.h"
 #include "core/sound.h"
 
@@ -85,7 +84,10 @@ const int READ_KEYS[READ_KEY_COUNT] = {KEY_LEFT, KEY_RIGHT, KEY_UP, KEY_DOWN, KE
 
 namespace {
 std::vector<int> held_now;
+void (*editor_save)() = save_level_text;
 }
+
+void set_editor_save(void (*save)()) { editor_save = save; }
 
 void set_held_keys(const std::vector<int> &keys) { held_now = keys; }
 
@@ -124,5 +126,5 @@ void apply_keys() {
         if (edit) next_brush();
     }
     if (key[KEY_S] && game.mode == MODE_TITLE) start_play();
-    if (key[KEY_RSHIFT] && game.mode == MODE_EDITOR) save_level();
+    if (key[KEY_RSHIFT] && game.mode == MODE_EDITOR) editor_save();
 }

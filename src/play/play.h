@@ -1,6 +1,6 @@
 // Folder play/, the top tier of the game's rules: the frame loop, the keys,
 // the score line, the title screen and level progression.
-// May include: core level assets world reset play host
+// May include: core level assets world reset play
 //
 // The steps of the frame loop and the start-up, each a plain procedure over `game`.
 #pragma once
@@ -23,6 +23,11 @@ void check_level_end();
 // Keys, applied once a frame after the poll.
 void apply_keys();
 void start_play();
+
+// What right Shift does in the editor, in every frame it is held:
+// save_level_text unless a program puts its own save in its place (the
+// windowed editor's, host/editing.h).
+void set_editor_save(void (*save)());
 
 // Every key the frame loop reads (apply_keys, the world's handlers, Escape):
 // all a recording keeps of the keyboard.

@@ -1,6 +1,6 @@
 // Folder probe/, on top of the game: driving it from outside one frame at a
 // time and reading what happened, for upshot-replay and tools/prove_levels.
-// May include: core level assets world reset play host probe
+// May include: core level assets world reset play probe
 //
 // Nothing here changes the game's own code paths: it holds keys as a player
 // would, copies the state between frames and reads it afterwards.
@@ -12,7 +12,7 @@
 
 #include "core/game_state.h"
 #include "play/play.h"
-#include "host/startup.h"
+#include "play/start.h"
 
 // ---- Held keys --------------------------------------------------------------
 // (set_held_keys and poll_held_keys, the headless poll, are the shell's.)

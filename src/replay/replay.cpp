@@ -22,7 +22,7 @@
 #include "probe/probe.h"
 #include "host/recording.h"
 #include "play/play.h"
-#include "host/startup.h"
+#include "play/start.h"
 #include "sound_log.h"
 #include "world/world.h"
 

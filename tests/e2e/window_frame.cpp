@@ -15,7 +15,7 @@
 #include <cstdio>
 
 #include "core/game_state.h"
-#include "host/startup.h"
+#include "host/window.h"
 #include "host/x11.h"
 
 namespace {

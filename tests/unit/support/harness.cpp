@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "host/startup.h"
+#include "play/start.h"
 
 std::vector<SoundCall> sounds;
 
