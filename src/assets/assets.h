@@ -1,5 +1,4 @@
 // Folder assets/, a rules tier: the pictures, the sounds and the sprite atlas.
-// May include: core level assets
 //
 // Loading and releasing the pictures and sounds.
 #pragma once

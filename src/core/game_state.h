@@ -1,7 +1,6 @@
 // Folder core/, the ground tier: the game state, its constants and the small
 // helpers and seams (geometry, random numbers, clock, sound) that every other
 // folder includes. It includes nothing of the game's above it.
-// May include: core
 //
 // The one game object. Every field is zero before start-up; start-up gives the
 // start values. All numbers are signed 32-bit; positions are screen pixels unless

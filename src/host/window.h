@@ -1,7 +1,6 @@
 // Folder host/, the process around the game: the window, the command line,
 // recording and playing back, the editor's safety, signals, X11, the pacer
 // and main. Nothing below it includes it.
-// May include: core level assets world reset play host
 //
 // The window of the game and the editor: the library with its keyboard and
 // sound, a window of its scale, and the game started in it (play/start.h);

@@ -1,8 +1,7 @@
 // Folder play/, the top tier of the game's rules: the frame loop, the keys,
 // the score line, the title screen and level progression.
-// May include: core level assets world reset play
 //
-// The steps of the frame loop and the start-up, each a plain procedure over `game`.
+// The steps of the frame loop, each a plain procedure over `game`.
 #pragma once
 
 #include <cstdint>

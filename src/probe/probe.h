@@ -1,6 +1,5 @@
 // Folder probe/, on top of the game: driving it from outside one frame at a
 // time and reading what happened, for upshot-replay and tools/prove_levels.
-// May include: core level assets world reset play probe
 //
 // Nothing here changes the game's own code paths: it holds keys as a player
 // would, copies the state between frames and reads it afterwards.

@@ -1,5 +1,4 @@
 // Folder replay/, a program on top of the game.
-// May include: core level assets world reset play host probe replay
 //
 // upshot-replay: runs the game's own frame loop headless from a script of held
 // keys and prints its state as JSON. See the usage text below.
