@@ -14,7 +14,7 @@
 #include "play/start.h"
 
 // ---- Held keys --------------------------------------------------------------
-// (set_held_keys and poll_held_keys, the headless poll, are the shell's.)
+// (set_held_keys and poll_held_keys, the headless poll, are the frame loop's: play/play.h.)
 
 // Where the ship is drawn across the screen: its anchor's column (the cell of
 // the first 33 rows that holds CELL_PLAYER) plus its offset. Unlike player_x,
