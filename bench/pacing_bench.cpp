@@ -24,8 +24,8 @@
 #include "core/game_state.h"
 #include "core/message.h"
 #include "level/level.h"
-#include "shell/editing.h"
-#include "shell/startup.h"
+#include "host/editing.h"
+#include "host/window.h"
 
 namespace {
 
@@ -101,7 +101,7 @@ int main(int argc, char **argv) {
         print_message("cannot open the game's window (no display, or no data/ here)");
         return 1;
     }
-    if (editor) find_recovery(), begin_editing();
+    if (editor) find_recovery(), begin_editing(), set_idle_work(tend_editing);
     for (int i = 0; i < 10; ++i) run_frame(TIMED);  // caches warm, the clock settled
     present_late_ms.clear(), latch_late_ms.clear(), work_ms.clear(), spare_ms.clear(), shown_ns.clear();
     after_save_spare_ms.clear();

@@ -10,8 +10,8 @@
 #include "reset/reset.h"
 #include "core/clock.h"
 #include "core/game_state.h"
-#include "shell/shell.h"
-#include "shell/startup.h"
+#include "play/play.h"
+#include "play/start.h"
 #include "core/sound.h"
 #include "world/world.h"
 

@@ -21,7 +21,7 @@
 #include "core/constants.h"
 #include "core/message.h"
 #include "png.h"
-#include "shell/startup.h"
+#include "play/start.h"
 
 namespace {
 

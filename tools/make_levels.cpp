@@ -33,7 +33,7 @@
 #include "level/level_text.h"
 #include "probe/prove.h"
 #include "world/world.h"
-#include "shell/startup.h"
+#include "play/start.h"
 
 namespace {
 

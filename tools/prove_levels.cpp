@@ -56,7 +56,7 @@
 #include "core/message.h"
 #include "level/level_text.h"
 #include "probe/prove.h"
-#include "shell/startup.h"
+#include "play/start.h"
 #include "png.h"
 
 namespace {

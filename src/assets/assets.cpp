@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include "assets/assets.h"
-#include "level/level.h"
 #include "core/build_info.h"
 #include "core/game_state.h"
 #include "core/message.h"
@@ -110,36 +109,17 @@ SAMPLE *load_sound(const char *path) {
 
 }  // namespace
 
-bool load_assets() {
-    game.music_state = OFF;
-    set_scroll_y(LEVEL_START_SCROLL_Y);
-    game.title_frame = 0;
-    game.cursor_off_x = game.cursor_off_y = 0;
-    game.brush = BRUSH_ERASE;
-    game.place_request = OFF;
-    game.cursor_col = game.cursor_row = 0;
-    game.editor_key_timer = 0;
-    game.next_shot = PLAYER_FIRST_SLOT;
-    game.move_timer = 0;
-    game.ship_frame = 1;
-    game.player_off_x = game.player_off_y = 0;
-    game.level_number = FIRST_GAME_LEVEL;
-    game.mode = start_mode;
-    game.scoring_flag = OFF;
-
+bool load_assets(int mode) {
     if (!find_data_folder()) return false;
     game.sprite_sheet = load_picture(data_file(FIRST_DATA_FILE), game.sprite_palette, SHEET_MIN_W, SHEET_MIN_H);
     if (!game.sprite_sheet) return false;
-    if (game.mode == MODE_TITLE || game.mode == MODE_PLAY) {  // the editor never shows the title
+    if (mode == MODE_TITLE || mode == MODE_PLAY) {  // the editor never shows the title
         game.title_art = load_picture(data_file("main2.bmp"), game.title_palette, TITLE_MIN_W, TITLE_MIN_H);
         if (!game.title_art) return false;
     }
     if (!(game.shot_sample = load_sound(data_file("effect.wav")))) return false;
     if (!(game.hit_sample = load_sound(data_file("fall.wav")))) return false;
     if (!(game.music_sample = load_sound(data_file("gmsong.wav")))) return false;
-
-    if (game.mode == MODE_EDITOR) load_editor_level();
-    if (game.mode == MODE_TITLE) load_level(FIRST_GAME_LEVEL);
     return true;
 }
 

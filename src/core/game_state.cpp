@@ -3,7 +3,6 @@
 #include "core/geometry.h"
 
 GameState game;
-int start_mode = MODE_TITLE;
 
 void set_scroll_y(int32_t y) {
     game.scroll_y = y;

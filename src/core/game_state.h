@@ -1,7 +1,6 @@
 // Folder core/, the ground tier: the game state, its constants and the small
 // helpers and seams (geometry, random numbers, clock, sound) that every other
 // folder includes. It includes nothing of the game's above it.
-// May include: core
 //
 // The one game object. Every field is zero before start-up; start-up gives the
 // start values. All numbers are signed 32-bit; positions are screen pixels unless
@@ -57,7 +56,7 @@ struct Turret {
 
 struct GameState {
     // Game-wide.
-    int32_t mode;            // GameMode; 0 until load_assets
+    int32_t mode;            // GameMode; 0 until start_game
     BITMAP *back_buffer;     // everything is drawn here, then copied to the screen once a frame
     int32_t level_number;    // built-in level being played, 2..5
     int32_t last_level;      // highest level before the wrap to 2
@@ -117,5 +116,3 @@ extern GameState game;
 // Moves the view and keeps top_row in step with it: scroll_y / 10, rounded.
 void set_scroll_y(int32_t y);
 
-// The mode load_assets enters; each executable sets it from its START_MODE.
-extern int start_mode;

@@ -1,5 +1,4 @@
 // Folder level/, a rules tier: the grid, the built-in levels and the level text.
-// May include: core level
 //
 // The level grid, the built-in level loader and the text export.
 #pragma once

@@ -1,6 +1,5 @@
 // Folder probe/, on top of the game: driving it from outside one frame at a
 // time and reading what happened, for upshot-replay and tools/prove_levels.
-// May include: core level assets world reset shell probe
 //
 // Nothing here changes the game's own code paths: it holds keys as a player
 // would, copies the state between frames and reads it afterwards.
@@ -11,11 +10,11 @@
 #include <vector>
 
 #include "core/game_state.h"
-#include "shell/shell.h"
-#include "shell/startup.h"
+#include "play/play.h"
+#include "play/start.h"
 
 // ---- Held keys --------------------------------------------------------------
-// (set_held_keys and poll_held_keys, the headless poll, are the shell's.)
+// (set_held_keys and poll_held_keys, the headless poll, are the frame loop's: play/play.h.)
 
 // Where the ship is drawn across the screen: its anchor's column (the cell of
 // the first 33 rows that holds CELL_PLAYER) plus its offset. Unlike player_x,

@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "json.h"
-#include "shell/script_reader.h"
+#include "host/script_reader.h"
 #include "core/game_state.h"
 #include "sound_log.h"
 

@@ -1,5 +1,4 @@
 // Folder replay/, a program on top of the game.
-// May include: core level assets world reset shell probe replay
 //
 // upshot-replay: runs the game's own frame loop headless from a script of held
 // keys and prints its state as JSON. See the usage text below.
@@ -21,9 +20,9 @@
 #include "core/message.h"
 #include "json.h"
 #include "probe/probe.h"
-#include "shell/recording.h"
-#include "shell/shell.h"
-#include "shell/startup.h"
+#include "host/recording.h"
+#include "play/play.h"
+#include "play/start.h"
 #include "sound_log.h"
 #include "world/world.h"
 

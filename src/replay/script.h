@@ -1,5 +1,5 @@
 // The replay's commands: the lines of a recording (frames, clock, level FILE
-// CHECKSUM, read by shell/script_reader) and those that only a replay takes.
+// CHECKSUM, read by host/script_reader) and those that only a replay takes.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fields.h"
-#include "shell/script_reader.h"
+#include "host/script_reader.h"
 
 // One script line, read whole before anything acts on it, so that a line with
 // a mistake anywhere in it changes nothing.

@@ -1,5 +1,4 @@
 // Folder reset/, a rules tier: the world reset.
-// May include: core level reset
 #pragma once
 
 #include <cstdint>

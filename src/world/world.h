@@ -1,5 +1,4 @@
 // Folder world/, a rules tier: the cells in view and their handlers.
-// May include: core level assets world
 //
 // The world: one walk over the cells in view per frame, in which every handler
 // updates its object and draws it at once.

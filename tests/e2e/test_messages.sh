@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every program names what is wrong with its command line, in a line that
 # starts with its own name, and takes --opt=value and -- as everywhere
-# (the game's and the editor's every case: tests/unit/shell/test_arguments.cpp).
+# (the game's and the editor's every case: tests/unit/host/test_arguments.cpp).
 # upshot-replay fails, in one line, when its output cannot be written.
 source "$(dirname "$0")/lib.sh"
 cd "$TMP/work"

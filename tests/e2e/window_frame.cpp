@@ -15,8 +15,8 @@
 #include <cstdio>
 
 #include "core/game_state.h"
-#include "shell/startup.h"
-#include "shell/x11.h"
+#include "host/window.h"
+#include "host/x11.h"
 
 namespace {
 

@@ -37,7 +37,7 @@ TEST(AssetLoading, AMissingOrBadFileFailsWithOneLineNamingIt) {
         c.spoil(dir / "data");
         fs::current_path(dir.path);
         testing::internal::CaptureStderr();
-        const bool ok = load_assets();
+        const bool ok = load_assets(MODE_TITLE);
         const std::string message = testing::internal::GetCapturedStderr();
         fs::current_path(root);
         stop_test_game();

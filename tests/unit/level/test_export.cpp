@@ -19,7 +19,7 @@ struct Export : ::testing::Test {
 
 // The export writes rows 1..287 of the grid, row 1 from column 1 and the others
 // from column 0, as every shipped level is laid out. (The cells it writes, and
-// how: the editor tests of tests/unit/shell/test_arguments.cpp and level/test_grid.cpp.)
+// how: the editor tests of tests/unit/host/test_arguments.cpp and level/test_grid.cpp.)
 TEST_F(Export, WritesNothingOfTheCellsOutsideItsRowsAndColumns) {
     for (int r = 0; r <= 288; ++r) game.grid[r][32] = 77;
     for (int c = 0; c <= 32; ++c) game.grid[0][c] = game.grid[288][c] = 88;

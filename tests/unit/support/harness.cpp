@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "shell/startup.h"
+#include "play/start.h"
 
 std::vector<SoundCall> sounds;
 

@@ -21,13 +21,13 @@
 #include "core/sound.h"
 #include "level/level.h"
 #include "level/level_text.h"
-#include "shell/shell.h"
+#include "play/play.h"
 #include "world/world.h"
 
 namespace fs = std::filesystem;
 
-// Zeroes the game and runs the game's own start-up in the given mode:
-// reset_world, then load_assets. The clock reads 0 until a test pins it.
+// Zeroes the game and runs the game's own start-up in the given mode
+// (start_game: the world reset, the start values, the assets, the first level). The clock reads 0 until a test pins it.
 void start_test_game(int mode);
 // start_test_game in the title mode, then S held for one frame; the level is
 // then emptied down to the ship's anchor (row 25, column 15) and the sounds of

@@ -1,4 +1,4 @@
-#include "shell/arguments.h"
+#include "host/arguments.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -13,23 +13,22 @@
 #include "core/regular_file.h"
 #include "level/level.h"
 #include "level/level_text.h"
-#include "shell/recording.h"
-#include "shell/script_reader.h"
-#include "shell/startup.h"
+#include "host/recording.h"
+#include "host/script_reader.h"
 
 namespace {
 
 constexpr int EXIT_BAD_ARGUMENTS = 2;
 
 LevelValues level_values;
-uint64_t level_checksum;
+uint64_t level_file_checksum;  // of the --level file as read
 
 // The program whose arguments these are, for the start of each message.
 const char *who = "upshot";
 
 bool take_level_file(const char *path) {
     LevelTextError error;
-    if (!read_level_text(path, LEVEL_FILE_SLOT, level_values, error, &level_checksum)) {
+    if (!read_level_text(path, LEVEL_FILE_SLOT, level_values, error, &level_file_checksum)) {
         print_level_text_error(path, error);
         return false;
     }
@@ -44,31 +43,21 @@ bool open_for_editing(const char *path) {
     // The editor saves beside the file and renames over it, so the folder must
     // take new files; better said now than after an hour of editing.
     if (!folder_takes_files(path)) {
-        std::fprintf(stderr, "%s: cannot be written: %s\n", path, std::strerror(errno));
+        std::fprintf(stderr, "%s: %s: cannot be written: %s\n", who, path, std::strerror(errno));
         return false;
     }
     set_level_text_path(path);
     return true;
 }
 
-// The level file of --level, which a recording names too.
-const char *level_path = nullptr;
-
-bool take_level(const char *path) {
-    level_path = path;
-    return take_level_file(path);
-}
-bool take_record(const char *path) { return open_recording(path, level_path, level_checksum); }
-bool take_watch(const char *path) { return open_watching(path); }
-
-bool take_scale(const char *value) {
+bool take_scale(const char *value, int &scale) {
     const std::string_view v = value;
     if (v == "auto") {
-        set_window_scale(SCALE_AUTO);
+        scale = SCALE_AUTO;
         return true;
     }
     if (v.size() == 1 && v[0] >= '1' && v[0] - '0' <= LARGEST_SCALE) {
-        set_window_scale(v[0] - '0');
+        scale = v[0] - '0';
         return true;
     }
     std::fprintf(stderr, "%s: --scale: %s is not a whole number from 1 to %d, nor auto\n", who, quoted(value).c_str(),
@@ -79,27 +68,26 @@ bool take_scale(const char *value) {
 // Which program takes an option.
 enum : unsigned { GAME = 1, EDITOR = 2 };
 
-// One row per option: its name, the programs that take it, the value that
-// follows it (as `--name VALUE` or `--name=VALUE`), what it does (for
-// --help), and the procedure that takes the value (false once it has said on
-// stderr what is wrong). Each may be given once; the values are taken in the
-// table's order (--level before --record).
+// One row per option, in the order --help lists them: its name, the programs
+// that take it, the value that follows it (as `--name VALUE` or
+// `--name=VALUE`), what it does (for --help), and where its value goes. Each
+// may be given once.
 struct Option {
     const char *name;
     unsigned programs;
     const char *value;
     const char *help;
-    bool (*take)(const char *value);
+    const char *Options::*given;
 };
 const Option OPTIONS[] = {
     {.name = "--level", .programs = GAME, .value = "FILE",
-     .help = "play FILE, a level saved by upshot-editor, as the first level after S", .take = take_level},
+     .help = "play FILE, a level saved by upshot-editor, as the first level after S", .given = &Options::level},
     {.name = "--scale", .programs = GAME | EDITOR, .value = "N|auto",
-     .help = "a window N (1 to 8) times as wide and high, or the largest that fits the desktop", .take = take_scale},
+     .help = "a window N (1 to 8) times as wide and high, or the largest that fits the desktop", .given = &Options::scale},
     {.name = "--record", .programs = GAME, .value = "FILE",
-     .help = "write the run to FILE as it is played, a script for upshot-replay", .take = take_record},
+     .help = "write the run to FILE as it is played, a script for upshot-replay", .given = &Options::record},
     {.name = "--watch", .programs = GAME, .value = "FILE",
-     .help = "show the run recorded in FILE, then end (Escape ends it sooner)", .take = take_watch},
+     .help = "show the run recorded in FILE, then end (Escape ends it sooner)", .given = &Options::watch},
 };
 constexpr int OPTION_COUNT = sizeof OPTIONS / sizeof OPTIONS[0];
 
@@ -143,13 +131,12 @@ __attribute__((format(printf, 2, 3))) int bad_usage(unsigned program, const char
 
 const char *program_name(int mode) { return mode == MODE_EDITOR ? "upshot-editor" : "upshot"; }
 
-int take_arguments(int mode, int argc, char **argv) {
-    const unsigned program = mode == MODE_EDITOR ? EDITOR : GAME;
-    who = program_name(mode);
-    // The words first, so that a usage error leaves everything as it was;
-    // then the values, in the table's order. After `--` every word is a FILE.
-    const char *values[OPTION_COUNT] = {};
-    const char *file = nullptr;
+namespace {
+
+// The words into `options`, which are left as they were on a usage error.
+// After `--` every word is a FILE.
+int read_arguments(unsigned program, int argc, char **argv, Options &options) {
+    Options read;
     bool options_over = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -158,8 +145,8 @@ int take_arguments(int mode, int argc, char **argv) {
             continue;
         }
         if (options_over || arg.size() < 2 || arg[0] != '-') {
-            if (program != EDITOR || file) return bad_usage(program, "unexpected argument %s", quoted(arg).c_str());
-            file = argv[i];
+            if (program != EDITOR || read.file) return bad_usage(program, "unexpected argument %s", quoted(arg).c_str());
+            read.file = argv[i];
             continue;
         }
         if (arg == "--help" || arg == "-h") {
@@ -172,28 +159,36 @@ int take_arguments(int mode, int argc, char **argv) {
         }
         const size_t equals = arg.find('=');
         const std::string_view name = arg.substr(0, equals);
-        int row = 0;
-        while (row < OPTION_COUNT && !(name == OPTIONS[row].name && (OPTIONS[row].programs & program))) ++row;
-        if (row == OPTION_COUNT) return bad_usage(program, "unknown option %s", quoted(name).c_str());
-        if (values[row]) return bad_usage(program, "%s is given twice", OPTIONS[row].name);
+        const Option *row = OPTIONS;
+        while (row < OPTIONS + OPTION_COUNT && !(name == row->name && (row->programs & program))) ++row;
+        if (row == OPTIONS + OPTION_COUNT) return bad_usage(program, "unknown option %s", quoted(name).c_str());
+        const char *&value = read.*row->given;
+        if (value) return bad_usage(program, "%s is given twice", row->name);
         if (equals != arg.npos)
-            values[row] = argv[i] + equals + 1;
+            value = argv[i] + equals + 1;
         else if (i + 1 < argc)
-            values[row] = argv[++i];
+            value = argv[++i];
         else
-            return bad_usage(program, "%s needs a value, %s", OPTIONS[row].name, OPTIONS[row].value);
+            return bad_usage(program, "%s needs a value, %s", row->name, row->value);
     }
     // A recording names its own level file, and watching one records nothing.
-    auto given = [&](bool (*take)(const char *)) {
-        for (int row = 0; row < OPTION_COUNT; ++row)
-            if (OPTIONS[row].take == take) return values[row] != nullptr;
-        return false;
-    };
-    if (given(take_watch) && (given(take_level) || given(take_record)))
-        return bad_usage(program, "--watch cannot go with %s", given(take_level) ? "--level" : "--record");
-    level_path = nullptr;
-    for (int row = 0; row < OPTION_COUNT; ++row)
-        if (values[row] && !OPTIONS[row].take(values[row])) return EXIT_BAD_ARGUMENTS;
-    if (file && !open_for_editing(file)) return EXIT_BAD_ARGUMENTS;
+    if (read.watch && (read.level || read.record))
+        return bad_usage(program, "--watch cannot go with %s", read.level ? "--level" : "--record");
+    options = read;
     return ARGUMENTS_TAKEN;
+}
+
+}  // namespace
+
+int take_arguments(int mode, int argc, char **argv, Options &options) {
+    const unsigned program = mode == MODE_EDITOR ? EDITOR : GAME;
+    who = program_name(mode);
+    const int read = read_arguments(program, argc, argv, options);
+    if (read != ARGUMENTS_TAKEN) return read;
+    const bool taken = (!options.level || take_level_file(options.level)) &&
+                       (!options.scale || take_scale(options.scale, options.window_scale)) &&
+                       (!options.record || open_recording(options.record, options.level, level_file_checksum)) &&
+                       (!options.watch || open_watching(options.watch)) &&
+                       (!options.file || open_for_editing(options.file));
+    return taken ? ARGUMENTS_TAKEN : EXIT_BAD_ARGUMENTS;
 }

@@ -1,4 +1,4 @@
-#include "shell/script_reader.h"
+#include "host/script_reader.h"
 
 #include <allegro.h>
 #include <array>

@@ -2,7 +2,7 @@
 
 #include "world/world.h"
 #include "core/game_state.h"
-#include "shell/shell.h"
+#include "play/play.h"
 
 namespace {
 void no_wait() {}

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/shell.h"
+#include "play/play.h"
 
 // Takes FILE as this run's recording, with the level file played (or null)
 // and the checksum of its bytes as read. Nothing is written yet: once the
@@ -38,9 +38,9 @@ bool take_recorded_level(const char *path, uint64_t checksum, std::string &error
 
 // The window's frame loop around these, in run_game: before start-up; before
 // each frame (false when a played-back recording has ended); the frame's
-// hooks; and once after the last frame. Without a recording or a playback they
-// change nothing and the hooks are the window's own.
+// hooks, around the window's own; and once after the last frame. Without a
+// recording or a playback they change nothing and the hooks are the window's.
 void before_start();
 bool before_frame();
-const FramePlatform &frame_platform();
+const FramePlatform &frame_platform(const FramePlatform &window_hooks);
 void after_run();

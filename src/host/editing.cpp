@@ -1,4 +1,4 @@
-#include "shell/editing.h"
+#include "host/editing.h"
 
 #include <atomic>
 #include <cerrno>
@@ -24,9 +24,9 @@
 #include "core/save_file.h"
 #include "level/level.h"
 #include "level/level_text.h"
-#include "shell/pacer.h"
-#include "shell/signals.h"
-#include "shell/x11.h"
+#include "host/pacer.h"
+#include "host/signals.h"
+#include "host/x11.h"
 
 namespace {
 

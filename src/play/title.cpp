@@ -1,6 +1,6 @@
 #include "assets/atlas.h"
 #include "core/game_state.h"
-#include "shell/shell.h"
+#include "play/play.h"
 #include "core/sound.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "core/build_info.h"
-#include "shell/arguments.h"
-#include "shell/startup.h"
+#include "host/arguments.h"
+#include "host/window.h"
 #include "support/harness.h"
 
 // A level made of the template with a walker at (150, 4) and a block at (100, 9).
@@ -14,13 +14,15 @@ struct Arguments : ::testing::Test {
         for (std::string &w : words) argv.push_back(w.data());
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        const int status = take_arguments(mode, static_cast<int>(argv.size()), argv.data());
+        options = {};
+        const int status = take_arguments(mode, static_cast<int>(argv.size()), argv.data(), options);
         out = testing::internal::GetCapturedStdout(), err = testing::internal::GetCapturedStderr();
         return status;
     }
     ScratchDir dir;
     const std::string mine = dir / "mine.txt";
     std::string out, err;
+    Options options;
     void SetUp() override { std::ofstream(mine, std::ios::binary) << level_text(MINE); }
 };
 
@@ -80,7 +82,7 @@ TEST_F(Arguments, VersionHelpAndRepeats) {
         EXPECT_EQ(err, std::string(name) + ": --scale: '9' is not a whole number from 1 to 8, nor auto\n");
     }
     EXPECT_EQ(take(MODE_TITLE, {"upshot", "--scale", "auto"}), ARGUMENTS_TAKEN) << err;
-    set_window_scale(1);
+    EXPECT_EQ(options.window_scale, SCALE_AUTO);
 }
 
 // --scale auto: the largest window that leaves room for panels and a title bar.
@@ -96,7 +98,7 @@ TEST(WindowScale, AutoFitsTheDesktop) {
 // opened and written back.
 TEST_F(Arguments, TheEditorOpensAndSavesTheNamedFile) {
     EXPECT_EQ(take(MODE_EDITOR, {"upshot-editor", dir / "no/such/level.txt"}), 2);
-    EXPECT_EQ(err, dir / "no/such/level.txt: cannot be written: No such file or directory\n");
+    EXPECT_EQ(err, std::string("upshot-editor: ") + dir / "no/such/level.txt" + ": cannot be written: No such file or directory\n");
     for (const std::string &file : {dir / "fresh.txt", mine}) {
         ASSERT_EQ(take(MODE_EDITOR, {"upshot-editor", "--", file}), ARGUMENTS_TAKEN) << err;
         const Running edit(MODE_EDITOR);

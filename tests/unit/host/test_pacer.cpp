@@ -1,4 +1,4 @@
-#include "shell/pacer.h"
+#include "host/pacer.h"
 #include "support/harness.h"
 
 constexpr int64_t START = 5000000007LL;  // any moment of the monotonic clock

@@ -1,9 +1,7 @@
-// Folder shell/, the top tier: the frame loop, the keys, the score line, the
-// title screen, level progression, start-up and main. Nothing includes it but
-// the programs built on the game (the replay tool, tests, benchmarks, tools).
-// May include: core level assets world reset shell
+// Folder play/, the top tier of the game's rules: the frame loop, the keys,
+// the score line, the title screen and level progression.
 //
-// The steps of the frame loop and the start-up, each a plain procedure over `game`.
+// The steps of the frame loop, each a plain procedure over `game`.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +22,11 @@ void check_level_end();
 // Keys, applied once a frame after the poll.
 void apply_keys();
 void start_play();
+
+// What right Shift does in the editor, in every frame it is held:
+// write_level_text unless a program puts its own save in its place (the
+// windowed editor's, host/editing.h).
+void set_editor_save(void (*save)());
 
 // Every key the frame loop reads (apply_keys, the world's handlers, Escape):
 // all a recording keeps of the keyboard.

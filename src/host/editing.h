@@ -18,9 +18,9 @@
 //   beside the editor) plays the saved file in a child of its own, niced, and
 //   prints one line on stderr; a newer save stops a proof still running.
 //
-// The replay tool and the tests run none of this: they save with editor_save
-// alone, and that writes exactly what right Shift always did, in every frame
-// the key is held.
+// The replay tool and the tests run none of this: their right Shift saves with
+// write_level_text alone, in every frame the key is held. The windowed editor
+// puts editor_save in its place (set_editor_save).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "shell/signals.h"
+#include "host/signals.h"
 
 #include <atomic>
 #include <cstdio>

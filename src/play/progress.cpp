@@ -1,6 +1,6 @@
 #include "reset/reset.h"
 #include "core/game_state.h"
-#include "shell/shell.h"
+#include "play/play.h"
 
 // At the top of a level the next one starts from its bottom: 2, 3, 4, 5, 2, ...
 // Pushes can carry the view past row 10 between two tests, so any row at or

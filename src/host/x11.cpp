@@ -1,4 +1,4 @@
-#include "shell/x11.h"
+#include "host/x11.h"
 
 #include <allegro.h>
 #include <csignal>

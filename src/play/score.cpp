@@ -1,7 +1,7 @@
 #include <allegro.h>
 
 #include "core/game_state.h"
-#include "shell/shell.h"
+#include "play/play.h"
 #include "assets/atlas.h"
 
 namespace {

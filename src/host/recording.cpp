@@ -1,4 +1,4 @@
-#include "shell/recording.h"
+#include "host/recording.h"
 
 #include <algorithm>
 #include <allegro.h>
@@ -18,13 +18,14 @@
 #include "core/regular_file.h"
 #include "level/level.h"
 #include "level/level_text.h"
-#include "shell/script_reader.h"
-#include "shell/startup.h"
+#include "host/script_reader.h"
 
 namespace {
 
 enum class Run { PLAIN, RECORD, WATCH };
 Run run = Run::PLAIN;
+// The window's own frame hooks, under the recording's or the playback's.
+const FramePlatform *under = nullptr;
 
 // ---- Recording ----------------------------------------------------------------
 
@@ -114,7 +115,7 @@ void note_clock() {
 }
 
 void poll_and_note_keys() {
-    window_platform().poll();
+    under->poll();
     unsigned keys = 0;
     for (int i = 0; i < READ_KEY_COUNT; ++i)
         if (key[READ_KEYS[i]]) keys |= 1u << i;
@@ -124,7 +125,7 @@ void poll_and_note_keys() {
 }
 
 void present_and_write() {
-    window_platform().present();
+    under->present();
     write_or_stop();
 }
 
@@ -226,7 +227,7 @@ Next next_recorded_line() {
 // The viewer's own Escape (or the close button) stops the playback at once;
 // no other key of theirs reaches the game.
 void poll_recorded_keys() {
-    window_platform().poll();
+    under->poll();
     const bool stop = key[KEY_ESC];
     poll_held_keys();
     if (stop) key[KEY_ESC] = 1;
@@ -246,8 +247,8 @@ bool next_recorded_frame() {
     return true;
 }
 
-const FramePlatform RECORDING = {[] { window_platform().wait_retrace(); }, present_and_write, poll_and_note_keys};
-const FramePlatform WATCHING = {[] { window_platform().wait_retrace(); }, [] { window_platform().present(); },
+const FramePlatform RECORDING = {[] { under->wait_retrace(); }, present_and_write, poll_and_note_keys};
+const FramePlatform WATCHING = {[] { under->wait_retrace(); }, [] { under->present(); },
                                 poll_recorded_keys};
 
 LevelValues recorded_level;
@@ -330,8 +331,9 @@ bool before_frame() {
     return run != Run::WATCH || next_recorded_frame();
 }
 
-const FramePlatform &frame_platform() {
-    return run == Run::RECORD ? RECORDING : run == Run::WATCH ? WATCHING : window_platform();
+const FramePlatform &frame_platform(const FramePlatform &window_hooks) {
+    under = &window_hooks;
+    return run == Run::RECORD ? RECORDING : run == Run::WATCH ? WATCHING : window_hooks;
 }
 
 void after_run() {

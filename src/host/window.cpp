@@ -1,4 +1,4 @@
-#include "shell/startup.h"
+#include "host/window.h"
 
 #include <allegro.h>
 #include <atomic>
@@ -12,21 +12,14 @@
 #include <pthread.h>
 #include <unistd.h>
 
-#include "assets/assets.h"
 #include "core/game_state.h"
-#include "reset/reset.h"
-#include "shell/arguments.h"
-#include "shell/editing.h"
-#include "shell/pacer.h"
-#include "shell/recording.h"
-#include "shell/shell.h"
-#include "shell/signals.h"
-#include "shell/x11.h"
+#include "host/signals.h"
+#include "host/x11.h"
 
 namespace {
 
-// The library ignores this value under X11; the game has always stored it
-// before opening its window.
+// Stored before the window opens, as the game's start-up asks; the library
+// ignores it under X11.
 constexpr int GFX_CAPABILITIES_AT_START = GFX_HW_VRAM_BLIT_MASKED;
 
 // Room a desktop keeps for its panels, a dock at the side and the window's
@@ -38,6 +31,7 @@ int window_scale = 1;
 FramePacer pacer;
 // Written by the library's window thread when the close button is pressed.
 std::atomic<bool> close_requested{false};
+void (*idle_work)() = nullptr;
 
 void on_close_button() { close_requested = true; }
 
@@ -53,18 +47,6 @@ void install_sound_quietly() {
     if (saved >= 0) dup2(saved, STDERR_FILENO);
     if (saved >= 0) close(saved);
     if (null_fd >= 0) close(null_fd);
-}
-
-// The steps both start-ups share, once the library has its screen.
-StartStatus start_game_state(int mode) {
-    game.back_buffer = create_bitmap(VIEW_W, VIEW_H);
-    clear_bitmap(game.back_buffer);
-    set_projection_viewport(0, 0, VIEW_W, VIEW_H);
-    start_mode = mode;
-    reset_world();
-    if (load_assets()) return START_OK;
-    release_assets();
-    return START_BAD_ASSET;
 }
 
 // Each pixel of the frame as an N x N square of the screen, no smoothing: a
@@ -98,7 +80,7 @@ void wait_for_frame() {
 // The idle time of the frame: the keys are read as late as still leaves time
 // to compute the next frame before its deadline.
 void poll_keys() {
-    tend_editing();
+    if (idle_work) idle_work();
     sleep_until_ns(pacer_latch_time(pacer));
     take_pending_input();
     poll_keyboard();
@@ -164,55 +146,14 @@ StartStatus start_window(int mode) {
         return START_NO_WINDOW;
     }
     set_close_button_callback(on_close_button);
-    const StartStatus status = start_game_state(mode);
+    const StartStatus status = start_game(mode);
     if (status != START_OK) set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
     pacer_start(pacer, monotonic_ns());
     take_ending_signals(note_ending_signal);
     return status;
 }
 
-bool start_headless_library() {
-    static bool library_up = false;
-    if (!library_up) {
-        if (install_allegro(SYSTEM_NONE, &errno, nullptr) != 0) return false;
-        set_color_depth(32);
-        // set_gfx_mode brings the default palette, which the score line's
-        // colour comes from; without it the text would be drawn black.
-        set_palette(default_palette);
-        library_up = true;
-    }
-    return true;
-}
-
-StartStatus start_headless(int mode) {
-    start_headless_library();
-    std::memset(static_cast<void *>(&game), 0, sizeof game);
-    return start_game_state(mode);
-}
-
-void stop_game() {
-    release_assets();
-}
-
 const FramePlatform &window_platform() { return WINDOW; }
 const FramePacer &window_pacer() { return pacer; }
 
-int run_game(int mode) {
-    const bool editing = mode == MODE_EDITOR;
-    before_start();
-    if (editing) find_recovery();
-    const StartStatus status = start_window(mode);
-    if (status != START_OK) return status;
-    if (editing) begin_editing();
-    const FramePlatform &platform = frame_platform();
-    while (!ending_signal() && before_frame() && run_frame(platform)) {
-    }
-    if (editing) end_editing();
-    after_run();
-    stop_game();
-    if (const int sig = ending_signal()) {
-        allegro_exit();
-        die_by_signal(sig);
-    }
-    return 0;
-}
+void set_idle_work(void (*work)()) { idle_work = work; }

@@ -1,4 +1,4 @@
-#include "shell/pacer.h"
+#include "host/pacer.h"
 
 #include <cerrno>
 #include <ctime>
